@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what Trevolo needs on Debian 12 / Ubuntu 24.04, and nothing when all is there.
+#   scripts/setup.sh build   the toolchain, CMake, Qt 6 and the fonts
+#   scripts/setup.sh test    the same, plus what the tests under a real X server use
+set -euo pipefail
+
+packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fontconfig fonts-dejavu-core
+          fonts-liberation fonts-comfortaa)
+if [ "${1:-build}" = test ]; then
+    packages+=(xvfb xauth xdotool openbox x11-utils imagemagick)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null

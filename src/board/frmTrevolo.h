@@ -1,0 +1,54 @@
+#pragma once
+
+#include "forms/controls.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+// The exercise board: always maximised, the letter grid with a hand code under each letter,
+// the label that flashes the messages, and the two menus.
+class frmTrevolo : public QMainWindow {
+    Q_OBJECT
+public:
+    // The program's one board, created on first use; Descargar() destroys it.
+    static frmTrevolo& Instancia();
+    static void Descargar();
+
+    bool bSed = false;
+    float miAncho = 0.0f;
+    float miLargo = 0.0f;
+    QStringList Letras;
+    QStringList Manos;
+
+    QWidget* client; // the client area, below the menu bar
+    QLabel* lblSedu;
+    forms::LabelArray lblLetra;
+    forms::LabelArray lblMano;
+    forms::IntervalTimer* tSedu;
+    QList<QMenu*> mnuBarra;
+    QList<QAction*> mnuArch;
+    QList<QAction*> mnuAcc;
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    frmTrevolo();
+    void buildMenus();
+    void watchFirstActivation();
+    void maximise();
+
+    void Form_Activate();
+    void Form_Load();
+    void Form_Resize();
+    void mnuArch_Click(short Index);
+
+    bool firstActivationDue = true;
+    bool maximiseDeadlinePassed = false;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace forms {
+
+enum class Icon { Information, Warning, Critical };
+
+// What a modal box would show: tests see it exactly, text, title and icon.
+struct Box {
+    enum class Kind { Input, Message };
+    Kind kind;
+    QString text;
+    QString title;
+    Icon icon;
+};
+
+// Answers a box instead of the user: the text typed into an input box (empty for Cancel);
+// ignored for a message box.
+using BoxResponder = std::function<QString(const Box&)>;
+
+// Tests: answer every box through `responder`; an empty one brings the real dialogs back.
+void SetBoxResponder(BoxResponder responder);
+
+// A modal input box with an empty default; an empty text when cancelled.
+QString InputBox(const QString& prompt, const QString& title);
+
+// A modal message box with an OK button; without a title it shows the application's name.
+void MsgBox(const QString& text, Icon icon, const QString& title = {});
+
+} // namespace forms

@@ -1,0 +1,94 @@
+#include "controls.h"
+
+#include "clock.h"
+#include "program.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace forms {
+
+QFont DesignFont(const QStringList& families, qreal points, bool bold, bool italic) {
+    QFont font = QApplication::font();
+    for (const QString& family : families) {
+        if (QFontDatabase::hasFamily(family)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QColor ColorBGR(quint32 bgr) {
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+LabelArray::LabelArray(QLabel* element0)
+    : elements{element0} {}
+
+QLabel* LabelArray::operator()(int index) const {
+    if (index < 0 || size_t(index) >= elements.size() || !elements[size_t(index)])
+        qFatal("Control array element %d is not loaded", index);
+    return elements[size_t(index)];
+}
+
+void LabelArray::Load(int index) {
+    if (index <= 0)
+        qFatal("Control array element %d cannot be loaded", index);
+    if (size_t(index) >= elements.size())
+        elements.resize(size_t(index) + 1, nullptr);
+    if (elements[size_t(index)])
+        qFatal("Control array element %d is already loaded", index);
+
+    const QLabel* element0 = elements.front();
+    auto* label = new QLabel(element0->text(), element0->parentWidget());
+    label->setFont(element0->font());
+    label->setGeometry(element0->geometry());
+    label->setAlignment(element0->alignment());
+    label->setPalette(element0->palette());
+    label->setAutoFillBackground(element0->autoFillBackground());
+    label->hide();
+    elements[size_t(index)] = label;
+}
+
+int LabelArray::Count() const {
+    return int(std::count_if(elements.begin(), elements.end(), [](QLabel* l) { return l; }));
+}
+
+IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
+    : QObject(parent)
+    , timer(new QTimer(this))
+    , ms(interval)
+    , enabled(enabled) {
+    connect(timer, &QTimer::timeout, this, [this] {
+        if (!Ending())
+            emit Timer();
+    });
+    restart();
+}
+
+void IntervalTimer::setInterval(qint32 interval) {
+    ms = interval;
+    restart();
+}
+
+void IntervalTimer::setEnabled(bool on) {
+    enabled = on;
+    restart();
+}
+
+void IntervalTimer::restart() {
+    timer->stop();
+    // An interval of 0 never fires.
+    if (enabled && ms > 0)
+        timer->start(RealMilliseconds(ms / 1000.0));
+}
+
+} // namespace forms

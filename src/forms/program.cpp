@@ -1,0 +1,68 @@
+#include "program.h"
+
+#include "clock.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+
+#include <vector>
+
+namespace forms {
+namespace {
+
+bool ending = false;
+bool mainLoopRunning = false;
+std::vector<QEventLoop*> waits; // innermost last
+
+} // namespace
+
+void DispatchEventsFor(float clockSeconds) {
+    const int ms = RealMilliseconds(clockSeconds);
+    if (ms <= 0 || ending)
+        return;
+    QEventLoop loop;
+    QTimer alarm;
+    alarm.setSingleShot(true);
+    alarm.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&alarm, &QTimer::timeout, &loop, &QEventLoop::quit);
+    alarm.start(ms);
+    waits.push_back(&loop);
+    loop.exec();
+    waits.pop_back();
+}
+
+int Run() {
+    if (ending)
+        return 0;
+    QApplication::setQuitOnLastWindowClosed(false); // only End() ends the program
+    mainLoopRunning = true;
+    const int code = QApplication::exec();
+    mainLoopRunning = false;
+    return code;
+}
+
+void End() {
+    if (ending)
+        return;
+    ending = true;
+    // Hiding a modal dialog also ends its exec() loop.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    for (QEventLoop* loop : waits)
+        loop->exit();
+    // Only when the main loop runs: exit() would also refuse every later nested loop.
+    if (mainLoopRunning)
+        QCoreApplication::exit(0);
+}
+
+bool Ending() {
+    return ending;
+}
+
+void ClearEnd() {
+    ending = false;
+}
+
+} // namespace forms

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace forms {
+
+// Blocks in the event loop for `clockSeconds` of the program clock, dispatching every event
+// as it arrives. Returns at once for no time at all or once the program is ending.
+void DispatchEventsFor(float clockSeconds);
+
+// Runs the application's event loop until the program ends; returns its exit code.
+int Run();
+
+// Ends the program at once, from wherever the call stack stands: every window is hidden, every
+// wait returns, no timer of ours fires again and the event loops are told to finish.
+void End();
+bool Ending();
+
+// Tests: a fresh start after End().
+void ClearEnd();
+
+} // namespace forms

@@ -1,0 +1,51 @@
+#include "frmSplash.h"
+
+#include "forms/controls.h"
+#include "forms/units.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+
+QLabel* autoSizedLabel(const QString& caption, const QFont& font, QWidget* parent, float left,
+                       float top) {
+    auto* label = new QLabel(caption, parent);
+    label->setFont(font);
+    forms::SetLeft(label, left);
+    forms::SetTop(label, top);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+frmSplash::frmSplash()
+    : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    // The fixed dialog frame, drawn since the window has no title bar.
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(2);
+    const int border = frameWidth();
+    setFixedSize(forms::PixelsX(7380) + 2 * border, forms::PixelsY(4245) + 2 * border);
+
+    Frame1 = new QFrame(this);
+    Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    forms::Move(Frame1, 150, 60, 7080, 4050);
+    Frame1->move(Frame1->pos() + QPoint(border, border));
+
+    imgLogo = new QLabel(Frame1);
+    imgLogo->setPixmap(QPixmap(QStringLiteral(":/trevolo.png")));
+    imgLogo->setScaledContents(true);
+    forms::Move(imgLogo, 480, 1440, 1815, 2025);
+
+    const QStringList arial{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arimo"), QStringLiteral("Helvetica")};
+    lblCompanyProduct = autoSizedLabel(QStringLiteral("Orvanta"),
+                                       forms::DesignFont(arial, 18, true, true), Frame1, 1500, 720);
+    lblProductName = autoSizedLabel(QStringLiteral("Trevolo"),
+                                    forms::DesignFont(arial, 32.25, true), Frame1, 2940, 1800);
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    move(screen.center() - rect().center());
+}

@@ -1,0 +1,322 @@
+#include "forms/boxes.h"
+#include "forms/clock.h"
+#include "forms/controls.h"
+#include "forms/program.h"
+#include "forms/random.h"
+#include "forms/units.h"
+#include "support/testing.h"
+
+#include <QFontDatabase>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+#include <climits>
+
+class tst_forms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(); }
+
+    void twipsThroughTheScreenDpi_data();
+    void twipsThroughTheScreenDpi();
+    void controlPlaceSnapsToPixels();
+    void clockCanBeSetAndAccelerated();
+    void clockWrapsAtMidnight();
+    void realMilliseconds_data();
+    void realMilliseconds();
+    void loadedElementCopiesTheTemplate();
+    void timerTicksOnTheProgramClock_data();
+    void timerTicksOnTheProgramClock();
+    void timerStopsWhenTheProgramEnds();
+    void scriptedBoxesSeeTextTitleAndIcon();
+    void realInputBoxAnswersOrCancels_data();
+    void realInputBoxAnswersOrCancels();
+    void realMessageBoxIsInformation();
+    void designFontFallsBack();
+    void bgrColours();
+    void rndStaysBelowOne();
+    void waitReturnsWhenTheProgramEnds();
+};
+
+void tst_forms::twipsThroughTheScreenDpi_data() {
+    QTest::addColumn<float>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("one pixel") << 15.0f << 1;
+    QTest::newRow("one inch") << 1440.0f << 96;
+    QTest::newRow("rounds down") << 7.0f << 0;
+    QTest::newRow("rounds up") << 8.0f << 1;
+    QTest::newRow("board width") << 10935.0f << 729;
+}
+
+void tst_forms::twipsThroughTheScreenDpi() {
+    if (QGuiApplication::primaryScreen()->logicalDotsPerInchX() != 96)
+        QSKIP("the rows are worked out for a 96 DPI screen");
+    QFETCH(float, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(forms::TwipsPerPixelX(), 15.0f);
+    QCOMPARE(forms::PixelsX(twips), pixels);
+    QCOMPARE(forms::PixelsY(twips), pixels);
+    QCOMPARE(forms::TwipsX(pixels), pixels * 15.0f);
+}
+
+void tst_forms::controlPlaceSnapsToPixels() {
+    QWidget parent;
+    QLabel label(&parent);
+    forms::Move(&label, 300, 360, 855, 735);
+    const float tpp = forms::TwipsPerPixelX();
+    QCOMPARE(forms::Left(&label), forms::PixelsX(300) * tpp);
+    QCOMPARE(forms::Width(&label), forms::PixelsX(855) * tpp);
+    forms::SetLeft(&label, 500);
+    forms::SetTop(&label, 1000);
+    forms::SetWidth(&label, 2000);
+    QCOMPARE(label.x(), forms::PixelsX(500));
+    QCOMPARE(label.y(), forms::PixelsY(1000));
+    QCOMPARE(label.width(), forms::PixelsX(2000));
+    QCOMPARE(forms::Height(&label), forms::PixelsY(735) * forms::TwipsPerPixelY());
+}
+
+void tst_forms::clockCanBeSetAndAccelerated() {
+    forms::SetClock(1000.0, 1000.0);
+    const float start = forms::Timer();
+    QVERIFY(start >= 1000.0f && start < 1010.0f);
+    QTest::qWait(50); // 50 real ms are about 50 clock seconds
+    const float later = forms::Timer();
+    QVERIFY2(later - start >= 40.0f && later - start < 500.0f, qPrintable(QString::number(later)));
+
+    forms::UseRealClock();
+    const float wall = QTime::currentTime().msecsSinceStartOfDay() / 1000.0f;
+    QVERIFY(qAbs(forms::Timer() - wall) < 1.0f);
+}
+
+void tst_forms::clockWrapsAtMidnight() {
+    forms::SetClock(86399.9, 100.0);
+    QTRY_VERIFY_WITH_TIMEOUT(forms::Timer() < 86000.0f, 1000);
+    QVERIFY(forms::Timer() >= 0.0f);
+}
+
+void tst_forms::realMilliseconds_data() {
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("none") << 1.0 << 0.0 << 0;
+    QTest::newRow("negative") << 1.0 << -3.0 << 0;
+    QTest::newRow("flash, real time") << 1.0 << 0.25 << 250;
+    QTest::newRow("redraw, 1000 times faster") << 1000.0 << 600.0 << 600;
+    QTest::newRow("never less than 1 ms") << 1000.0 << 0.0001 << 1;
+    QTest::newRow("partial ms rounds up") << 1.0 << 0.0101 << 11;
+    QTest::newRow("too long for an int") << 1.0 << 1e10 << INT_MAX;
+}
+
+void tst_forms::realMilliseconds() {
+    QFETCH(double, speed);
+    QFETCH(double, seconds);
+    QFETCH(int, ms);
+    forms::SetClock(0.0, speed);
+    QCOMPARE(forms::RealMilliseconds(seconds), ms);
+}
+
+void tst_forms::loadedElementCopiesTheTemplate() {
+    QWidget parent;
+    auto* element0 = new QLabel(QStringLiteral("A"), &parent);
+    QFont font = element0->font();
+    font.setPointSizeF(31.5);
+    font.setBold(true);
+    element0->setFont(font);
+    element0->setGeometry(20, 24, 57, 49);
+    element0->setAlignment(Qt::AlignCenter);
+    QPalette palette = element0->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    element0->setPalette(palette);
+    element0->setAutoFillBackground(true);
+    parent.show();
+    element0->show();
+
+    forms::LabelArray labels(element0);
+    QCOMPARE(labels.Count(), 1);
+    labels.Load(3);
+    QLabel* copy = labels(3);
+    QVERIFY(copy != element0);
+    QCOMPARE(copy->parentWidget(), &parent);
+    QCOMPARE(copy->text(), QStringLiteral("A"));
+    QCOMPARE(copy->font(), font);
+    QCOMPARE(copy->geometry(), element0->geometry());
+    QCOMPARE(copy->alignment(), Qt::AlignCenter);
+    QCOMPARE(copy->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QVERIFY(copy->autoFillBackground());
+    QVERIFY(!copy->isVisible());
+    QCOMPARE(labels.Count(), 2);
+    QCOMPARE(labels(0), element0);
+}
+
+void tst_forms::timerTicksOnTheProgramClock_data() {
+    QTest::addColumn<qint32>("interval");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("ticks");
+    QTest::newRow("enabled") << 5000 << true << true;
+    QTest::newRow("disabled") << 5000 << false << false;
+    QTest::newRow("interval 0") << 0 << true << false;
+}
+
+void tst_forms::timerTicksOnTheProgramClock() {
+    QFETCH(qint32, interval);
+    QFETCH(bool, enabled);
+    QFETCH(bool, ticks);
+    forms::SetClock(0.0, 1000.0); // 5000 clock ms are 5 real ms
+    QObject owner;
+    forms::IntervalTimer timer(&owner, interval, enabled);
+    int count = 0;
+    connect(&timer, &forms::IntervalTimer::Timer, [&count] { ++count; });
+    QTest::qWait(100);
+    if (ticks)
+        QVERIFY2(count >= 3, qPrintable(QString::number(count)));
+    else
+        QCOMPARE(count, 0);
+}
+
+void tst_forms::timerStopsWhenTheProgramEnds() {
+    forms::SetClock(0.0, 1000.0);
+    QObject owner;
+    forms::IntervalTimer timer(&owner, 1000, true);
+    int count = 0;
+    connect(&timer, &forms::IntervalTimer::Timer, [&count] { ++count; });
+    QTRY_VERIFY(count > 0);
+    forms::End();
+    const int atEnd = count;
+    QTest::qWait(50);
+    QCOMPARE(count, atEnd);
+}
+
+void tst_forms::scriptedBoxesSeeTextTitleAndIcon() {
+    testing::Boxes().answers = {QStringLiteral("12")};
+    QCOMPARE(forms::InputBox(QStringLiteral("Periodo"), QStringLiteral("Trevolo ")),
+             QStringLiteral("12"));
+    QCOMPARE(forms::InputBox(QStringLiteral("Periodo"), QStringLiteral("Trevolo ")), QString());
+    forms::MsgBox(QStringLiteral("Introduzca un numero"), forms::Icon::Information);
+    forms::MsgBox(QStringLiteral("Otro"), forms::Icon::Critical, QStringLiteral("Título"));
+
+    const auto& shown = testing::Boxes().shown;
+    QCOMPARE(shown.size(), 4);
+    QCOMPARE(shown[0].kind, forms::Box::Kind::Input);
+    QCOMPARE(shown[0].text, QStringLiteral("Periodo"));
+    QCOMPARE(shown[0].title, QStringLiteral("Trevolo "));
+    QCOMPARE(shown[2].kind, forms::Box::Kind::Message);
+    QCOMPARE(shown[2].title, QStringLiteral("Trevolo")); // the application's name
+    QCOMPARE(shown[2].icon, forms::Icon::Information);
+    QCOMPARE(shown[3].title, QStringLiteral("Título"));
+    QCOMPARE(shown[3].icon, forms::Icon::Critical);
+
+    forms::End();
+    forms::MsgBox(QStringLiteral("tarde"), forms::Icon::Information);
+    QCOMPARE(forms::InputBox(QStringLiteral("tarde"), {}), QString());
+    QCOMPARE(shown.size(), 4); // nothing is shown once the program ends
+}
+
+void tst_forms::realInputBoxAnswersOrCancels_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("OK") << true << QStringLiteral("2,5");
+    QTest::newRow("Cancel") << false << QString();
+}
+
+void tst_forms::realInputBoxAnswersOrCancels() {
+    QFETCH(bool, accept);
+    QFETCH(QString, expected);
+    forms::SetBoxResponder({});
+    QString title, label, startText;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        label = dialog->labelText();
+        startText = dialog->textValue();
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(), QStringLiteral("2,5"));
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+    const QString answer =
+        forms::InputBox(QStringLiteral("Introduzca el periodo"), QStringLiteral("Trevolo "));
+    QCOMPARE(answer, expected);
+    QCOMPARE(title, QStringLiteral("Trevolo "));
+    QCOMPARE(label, QStringLiteral("Introduzca el periodo"));
+    QCOMPARE(startText, QString());
+}
+
+void tst_forms::realMessageBoxIsInformation() {
+    forms::SetBoxResponder({});
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title, text;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        icon = box->icon();
+        title = box->windowTitle();
+        text = box->text();
+        buttons = int(box->buttons().size());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
+    QCOMPARE(icon, QMessageBox::Information);
+    QCOMPARE(title, QStringLiteral("Trevolo"));
+    QCOMPARE(text, QStringLiteral("No hay mensajes seleccionados"));
+    QCOMPARE(buttons, 1);
+}
+
+void tst_forms::designFontFallsBack() {
+    const QString installed = QFontDatabase::families().value(0);
+    QVERIFY(!installed.isEmpty());
+    const QFont first =
+        forms::DesignFont({QStringLiteral("No Such Font 1234"), installed}, 39.75, true, true);
+    QCOMPARE(first.family(), installed);
+    QCOMPARE(first.pointSizeF(), 39.75);
+    QVERIFY(first.bold());
+    QVERIFY(first.italic());
+
+    const QFont none = forms::DesignFont({QStringLiteral("No Such Font 1234")}, 8.25);
+    QCOMPARE(none.family(), QApplication::font().family());
+    QVERIFY(!none.bold());
+}
+
+void tst_forms::bgrColours() {
+    QCOMPARE(forms::ColorBGR(0x000040C0), QColor(192, 64, 0));
+    QCOMPARE(forms::ColorBGR(0x00000000), QColor(0, 0, 0));
+    QCOMPARE(forms::ColorBGR(0x00FF8000), QColor(0, 128, 255));
+}
+
+void tst_forms::rndStaysBelowOne() {
+    forms::Randomize();
+    int buckets[5] = {};
+    for (int i = 0; i < 100000; ++i) {
+        const float r = forms::Rnd();
+        QVERIFY(r >= 0.0f && r < 1.0f);
+        ++buckets[int(5.0f * r)];
+    }
+    for (int count : buckets)
+        QVERIFY2(count > 19000 && count < 21000, qPrintable(QString::number(count)));
+
+    testing::ScriptRnd({0.5f, 0.25f});
+    QCOMPARE(forms::Rnd(), 0.5f);
+    QCOMPARE(forms::Rnd(), 0.25f);
+}
+
+void tst_forms::waitReturnsWhenTheProgramEnds() {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer::singleShot(20, [] { forms::End(); });
+    forms::DispatchEventsFor(600.0f); // ten real minutes
+    QVERIFY(elapsed.elapsed() < 5000);
+    forms::DispatchEventsFor(600.0f); // and no new wait starts once ending
+    QVERIFY(elapsed.elapsed() < 5000);
+}
+
+QTEST_MAIN(tst_forms)
+#include "tst_forms.moc"

@@ -1,0 +1,129 @@
+#include "forms/clock.h"
+#include "forms/program.h"
+#include "startup/modGral.h"
+#include "support/testing.h"
+
+#include <QTimer>
+#include <QtTest>
+
+#include <ctime>
+
+using modGral::Espera;
+
+class tst_espera : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(); }
+
+    void noTimeReturnsWithoutDispatching_data();
+    void noTimeReturnsWithoutDispatching();
+    void eventsRunDuringTheWait();
+    void waitBlocksInsteadOfSpinning();
+    void nestedWaitReturnsFirst();
+    void outerWaitEndsAfterTheInnerHandler();
+    void waitAcrossMidnightLastsItsSeconds();
+    void endingUnwindsNestedWaits();
+};
+
+void tst_espera::noTimeReturnsWithoutDispatching_data() {
+    QTest::addColumn<float>("seconds");
+    QTest::newRow("zero") << 0.0f;
+    QTest::newRow("negative") << -5.0f;
+}
+
+void tst_espera::noTimeReturnsWithoutDispatching() {
+    QFETCH(float, seconds);
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    Espera(seconds);
+    QVERIFY(!ran);
+    QCoreApplication::processEvents(); // it was pending all along
+    QVERIFY(ran);
+}
+
+void tst_espera::eventsRunDuringTheWait() {
+    forms::UseRealClock();
+    bool queued = false, timed = false;
+    QMetaObject::invokeMethod(
+        this, [&queued] { queued = true; }, Qt::QueuedConnection);
+    QTimer::singleShot(100, [&timed] { timed = true; });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Espera(0.25f);
+    QVERIFY(queued);
+    QVERIFY(timed);
+    QVERIFY2(elapsed.elapsed() >= 240, qPrintable(QString::number(elapsed.elapsed())));
+}
+
+// The old wait polled the clock for its whole length: a processor core stayed busy for the
+// whole life of the program.
+void tst_espera::waitBlocksInsteadOfSpinning() {
+    forms::UseRealClock();
+    const std::clock_t cpuBefore = std::clock();
+    Espera(0.5f);
+    const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    QVERIFY2(cpuSeconds < 0.2, qPrintable(QString::number(cpuSeconds)));
+}
+
+void tst_espera::nestedWaitReturnsFirst() {
+    forms::SetClock(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
+    QStringList order;
+    float innerEnd = 0.0f;
+    QTimer::singleShot(50, [&] {
+        order << QStringLiteral("inner starts");
+        Espera(0.25f);
+        innerEnd = forms::Timer();
+        order << QStringLiteral("inner returns");
+    });
+    Espera(600.0f);
+    const float outerEnd = forms::Timer();
+    order << QStringLiteral("outer returns");
+    QCOMPARE(order, QStringList({QStringLiteral("inner starts"), QStringLiteral("inner returns"),
+                                 QStringLiteral("outer returns")}));
+    QVERIFY(innerEnd < 300.0f);
+    QVERIFY2(outerEnd >= 600.0f, qPrintable(QString::number(outerEnd)));
+}
+
+void tst_espera::outerWaitEndsAfterTheInnerHandler() {
+    forms::SetClock(0.0, 100.0);
+    float innerEnd = 0.0f;
+    QTimer::singleShot(5, [&] {
+        Espera(20.0f); // outlasts the outer wait's end time
+        innerEnd = forms::Timer();
+    });
+    Espera(5.0f);
+    const float outerEnd = forms::Timer();
+    QVERIFY(innerEnd >= 20.0f);
+    QVERIFY(outerEnd >= innerEnd);
+}
+
+void tst_espera::waitAcrossMidnightLastsItsSeconds() {
+    forms::SetClock(86399.0, 100.0); // 3 clock seconds take 30 real ms
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Espera(3.0f);
+    const float now = forms::Timer();
+    // about 2.0: single precision near 86 400 has steps of 1/128 s
+    QVERIFY2(now >= 1.99f && now < 10.0f, qPrintable(QString::number(now)));
+    QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
+}
+
+void tst_espera::endingUnwindsNestedWaits() {
+    forms::UseRealClock();
+    bool innerReturned = false;
+    QTimer::singleShot(10, [&] {
+        QTimer::singleShot(10, [] { forms::End(); });
+        Espera(600.0f);
+        innerReturned = true;
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Espera(600.0f);
+    QVERIFY(innerReturned);
+    QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
+}
+
+QTEST_MAIN(tst_espera)
+#include "tst_espera.moc"

@@ -1,0 +1,112 @@
+#include "board/frmTrevolo.h"
+#include "forms/clock.h"
+#include "forms/program.h"
+#include "forms/units.h"
+#include "startup/frmSplash.h"
+#include "startup/modGral.h"
+#include "support/testing.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Notes the program clock whenever a window of ours is shown or destroyed.
+class WindowWatch : public QObject {
+public:
+    struct Seen {
+        QString what;
+        float clock;
+    };
+    QList<Seen> seen;
+    QPointer<frmSplash> splash;
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* s = qobject_cast<frmSplash*>(object)) {
+                splash = s;
+                connect(s, &QObject::destroyed, this, [this] {
+                    seen.append({QStringLiteral("splash gone"), forms::Timer()});
+                });
+                seen.append({QStringLiteral("splash shown"), forms::Timer()});
+            } else if (qobject_cast<frmTrevolo*>(object)) {
+                seen.append({QStringLiteral("board shown"), forms::Timer()});
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class tst_startup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(0.0, 100.0); } // 3 clock seconds take 30 real ms
+    void cleanup() { frmTrevolo::Descargar(); }
+
+    void splashForThreeSecondsThenTheBoard();
+    void inputOnTheSplashChangesNothing();
+    void splashLooksAsDesigned();
+};
+
+void tst_startup::splashForThreeSecondsThenTheBoard() {
+    WindowWatch watch;
+    qApp->installEventFilter(&watch);
+    modGral::Main();
+    qApp->removeEventFilter(&watch);
+
+    QCOMPARE(watch.seen.size(), 3);
+    QCOMPARE(watch.seen[0].what, QStringLiteral("splash shown"));
+    QCOMPARE(watch.seen[1].what, QStringLiteral("splash gone"));
+    QCOMPARE(watch.seen[2].what, QStringLiteral("board shown"));
+    const float shownFor = watch.seen[1].clock - watch.seen[0].clock;
+    QVERIFY2(shownFor >= 3.0f && shownFor < 4.5f, qPrintable(QString::number(shownFor)));
+    QVERIFY(frmTrevolo::Instancia().isVisible());
+}
+
+void tst_startup::inputOnTheSplashChangesNothing() {
+    WindowWatch watch;
+    qApp->installEventFilter(&watch);
+    QTimer::singleShot(5, [&watch] {
+        QVERIFY(watch.splash);
+        QTest::mouseClick(watch.splash, Qt::LeftButton);
+        QTest::keyClick(watch.splash, Qt::Key_Escape);
+        QTest::keyClick(watch.splash, Qt::Key_Return);
+    });
+    modGral::Main();
+    qApp->removeEventFilter(&watch);
+
+    QCOMPARE(watch.seen.size(), 3);
+    QVERIFY(watch.seen[1].clock - watch.seen[0].clock >= 3.0f);
+}
+
+void tst_startup::splashLooksAsDesigned() {
+    frmSplash splash;
+    splash.show();
+    QVERIFY(splash.windowFlags() & Qt::SplashScreen); // no taskbar entry
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(splash.contentsRect().size(), QSize(forms::PixelsX(7380), forms::PixelsY(4245)));
+    QCOMPARE(splash.frameGeometry().center(),
+             QGuiApplication::primaryScreen()->availableGeometry().center());
+
+    QCOMPARE(splash.lblCompanyProduct->text(), QStringLiteral("Orvanta"));
+    QVERIFY(splash.lblCompanyProduct->font().bold());
+    QVERIFY(splash.lblCompanyProduct->font().italic());
+    QCOMPARE(splash.lblCompanyProduct->font().pointSizeF(), 18.0);
+    QCOMPARE(splash.lblProductName->text(), QStringLiteral("Trevolo"));
+    QVERIFY(splash.lblProductName->font().bold());
+    QCOMPARE(splash.lblProductName->font().pointSizeF(), 32.25);
+    // Sized to their captions.
+    QCOMPARE(splash.lblProductName->size(), splash.lblProductName->sizeHint());
+    QCOMPARE(splash.imgLogo->size(), QSize(forms::PixelsX(1815), forms::PixelsY(2025)));
+    QVERIFY(splash.imgLogo->hasScaledContents());
+    QCOMPARE(splash.imgLogo->pixmap().size(), QSize(32, 32));
+    QCOMPARE(splash.imgLogo->parentWidget(), splash.Frame1);
+}
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"
