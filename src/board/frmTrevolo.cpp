@@ -1,19 +1,30 @@
 #include "frmTrevolo.h"
 
 #include "forms/program.h"
+#include "forms/random.h"
 #include "forms/units.h"
+#include "startup/modGral.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 
 QPointer<frmTrevolo> instance;
+
+// With the fixed-size letter template a low window could never satisfy the fitting, so the
+// letters shrink no further than this.
+constexpr float smallestLetterPoints = 8.0f;
+
+constexpr float redrawSeconds = 600.0f;
 
 // How long the first activation waits for the window manager to maximise the board before it
 // lays the board out for whatever size the window has.
@@ -137,7 +148,145 @@ void frmTrevolo::closeEvent(QCloseEvent* e) {
     forms::End();
 }
 
-void frmTrevolo::Form_Activate() {}
+void frmTrevolo::Primero() {
+    bSed = true;
+    AjustarLetra();
+    Letras = {QString(),           QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+              QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F"), QStringLiteral("G"),
+              QStringLiteral("H"), QStringLiteral("I"), QStringLiteral("J"), QStringLiteral("K"),
+              QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("N"), QStringLiteral("O"),
+              QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("R"), QStringLiteral("S"),
+              QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("V"), QStringLiteral("X"),
+              QStringLiteral("Y"), QStringLiteral("Z")};
+    int letra = 1;
+    Manos = {QStringLiteral("I"), QStringLiteral("D"), QStringLiteral("J"), QStringLiteral("I"),
+             QStringLiteral("J")};
+
+    // Measured in the window's own font, not in the letters' font.
+    miAncho =
+        (forms::OuterWidth(this) - 500.0f) / 5.0f + forms::TextWidth(font(), lblLetra(0)->text());
+    miLargo = (forms::OuterHeight(this) - 500.0f) / 6.0f + forms::TextHeight(font());
+
+    forms::SetWidth(lblSedu, forms::OuterWidth(this) - 500.0f);
+    forms::SetTop(lblSedu, forms::Height(client) / 2.0f - forms::Height(lblSedu) / 2.0f);
+    forms::SetLeft(lblSedu, forms::Width(client) / 2.0f - forms::Width(lblSedu) / 2.0f);
+
+    forms::Randomize();
+
+    int k = 1;
+    float y = 0.0f;
+    for (int fila = 1; fila <= 5; ++fila) {
+        float x = 500.0f;
+        for (int columna = 1; columna <= 5; ++columna) {
+            lblLetra.Load(k);
+            lblMano.Load(k);
+            lblLetra(k)->setText(Letras[letra]);
+            forms::SetLeft(lblLetra(k), x);
+            forms::SetTop(lblLetra(k), y);
+            forms::SetLeft(lblMano(k), x);
+            forms::SetTop(lblMano(k), forms::Height(lblLetra(k)) + y);
+            lblMano(k)->show();
+            lblLetra(k)->show();
+            ++letra;
+            ++k;
+            x = miAncho + x;
+        }
+        y = miLargo + y;
+    }
+
+    while (!forms::Ending()) {
+        AsignarManos();
+        modGral::Espera(redrawSeconds);
+    }
+}
+
+void frmTrevolo::AsignarManos() {
+    const QString ManosFijas[11] = {{},
+                                    {},
+                                    {},
+                                    {},
+                                    QStringLiteral("I"),
+                                    {},
+                                    {},
+                                    {},
+                                    {},
+                                    QStringLiteral("D"),
+                                    QStringLiteral("J")};
+    const auto mano = [this](int n) { return lblMano(n)->text(); };
+    const auto poner = [this](int n, const QString& codigo) { lblMano(n)->setText(codigo); };
+    const auto sortear = [this, &poner](int n) {
+        const int i = int(std::floor(5.0f * forms::Rnd()));
+        poner(n, Manos[i]);
+    };
+
+    QString Anterior;
+    quint8 Cuenta = 0;
+    for (int n = 1; n <= 25; ++n) {
+        sortear(n); // fixed cells draw too: their number is used up all the same
+        if (n == 1) {
+            Anterior = mano(1);
+            Cuenta = 1;
+        } else if (n == 4 || n == 9) {
+            poner(n, ManosFijas[n]);
+            if (mano(n) == Anterior && Cuenta == 2) {
+                // The fixed code would make a third in a row: rewrite the two cells before it.
+                if (n == 4) {
+                    const bool j = mano(2) == QStringLiteral("J");
+                    poner(2, j ? QStringLiteral("I") : QStringLiteral("J"));
+                    poner(3, j ? QStringLiteral("J") : QStringLiteral("I"));
+                } else {
+                    const bool d = mano(7) == QStringLiteral("D");
+                    poner(7, d ? QStringLiteral("J") : QStringLiteral("D"));
+                    poner(8, d ? QStringLiteral("D") : QStringLiteral("J"));
+                }
+                Anterior = ManosFijas[n];
+                Cuenta = 1;
+            } else if (mano(n) == Anterior) {
+                ++Cuenta;
+            } else {
+                Anterior = mano(n);
+                Cuenta = 1;
+            }
+        } else if (n == 10) {
+            poner(10, ManosFijas[10]);
+            Cuenta = 1; // Anterior keeps the "D" of cell 9
+        } else {
+            if (mano(n) == Anterior)
+                ++Cuenta;
+            else
+                Anterior = mano(n); // a change does not reset the count
+            if (Cuenta == 3) {
+                do
+                    sortear(n);
+                while (mano(n) == Anterior);
+                Cuenta = 1;
+                Anterior = mano(n);
+            }
+        }
+    }
+}
+
+void frmTrevolo::Form_Activate() {
+    if (!bSed)
+        Primero();
+}
+
+void frmTrevolo::AjustarLetra() {
+    QLabel* plantilla = lblLetra(0);
+    float h = forms::Height(plantilla);
+    float H = forms::OuterHeight(this);
+    for (float v = h * 10.0f - 1000.0f; v > H; v = h * 10.0f - 1000.0f) {
+        // The size the font really has on this screen, which may differ from the size set.
+        const float s = float(QFontInfo(plantilla->font()).pointSizeF());
+        if (s - 1.0f < smallestLetterPoints)
+            break;
+        QFont font = plantilla->font();
+        font.setPointSizeF(s - 1.0f);
+        plantilla->setFont(font);
+        h = forms::Height(plantilla);
+        H = forms::OuterHeight(this);
+    }
+}
 
 void frmTrevolo::maximise() {
     if (windowState() != Qt::WindowMaximized)

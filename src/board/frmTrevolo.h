@@ -19,6 +19,10 @@ public:
     static frmTrevolo& Instancia();
     static void Descargar();
 
+    // Builds the board, then redraws the hands every 600 seconds for as long as the program
+    // runs: it returns only once the program is ending.
+    void Primero();
+
     bool bSed = false;
     float miAncho = 0.0f;
     float miLargo = 0.0f;
@@ -44,10 +48,14 @@ private:
     void watchFirstActivation();
     void maximise();
 
+    void AsignarManos();
     void Form_Activate();
+    void AjustarLetra();
     void Form_Load();
     void Form_Resize();
     void mnuArch_Click(short Index);
+
+    friend class BoardProbe; // lets the tests draw hands without waiting for the cycle
 
     bool firstActivationDue = true;
     bool maximiseDeadlinePassed = false;

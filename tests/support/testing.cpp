@@ -6,7 +6,10 @@
 #include "forms/random.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QTimer>
 #include <QtGlobal>
+#include <QtTest>
 
 namespace testing {
 
@@ -39,6 +42,45 @@ void ScriptRnd(const QList<float>& values) {
             qFatal("The scripted random numbers ran out after %lld draws", qlonglong(next));
         return values[next++];
     });
+}
+
+namespace {
+
+// Runs `built` once the board stands in its cycle.
+void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built) {
+    auto* probe = new QTimer(&board);
+    probe->setInterval(1);
+    QObject::connect(probe, &QTimer::timeout, [probe, &board, built] {
+        if (!board.bSed || board.lblMano.Count() < 26)
+            return;
+        probe->stop();
+        built(board);
+    });
+    probe->start();
+}
+
+} // namespace
+
+void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built) {
+    frmTrevolo& board = frmTrevolo::Instancia();
+    OnceBuilt(board, built);
+    board.show();
+    // The first activation runs Primero inside this wait; it returns when the program ends.
+    QTRY_VERIFY_WITH_TIMEOUT(forms::Ending(), 20000);
+}
+
+void RunBoard(const std::function<void(frmTrevolo&)>& inside) {
+    RunBoardUntilEnd([inside](frmTrevolo& board) {
+        inside(board);
+        forms::End();
+    });
+}
+
+QString Hands(const frmTrevolo& board) {
+    QString hands;
+    for (int n = 1; n <= 25; ++n)
+        hands += board.lblMano(n)->text();
+    return hands;
 }
 
 } // namespace testing

@@ -1,11 +1,18 @@
 #pragma once
 
+#include "board/frmTrevolo.h"
 #include "forms/boxes.h"
 
 #include <QList>
 #include <QStringList>
 
 #include <functional>
+
+// Reaches the board's hand drawing, which the program only calls from its endless cycle.
+class BoardProbe {
+public:
+    static void AsignarManos(frmTrevolo& board) { board.AsignarManos(); }
+};
 
 namespace testing {
 
@@ -25,5 +32,16 @@ BoxLog& Boxes();
 
 // Random numbers that follow `values` in turn; running out fails the test loudly.
 void ScriptRnd(const QList<float>& values);
+
+// Shows the board and lets its first activation build it, as at start-up. `built` runs within
+// the cycle's first wait; the test's own events then run in the cycle until one of them ends
+// the program, and Primero returns.
+void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built);
+
+// The same, ending the program as soon as `inside` returns.
+void RunBoard(const std::function<void(frmTrevolo&)>& inside);
+
+// The 25 hand codes, cells 1 to 25, as one string.
+QString Hands(const frmTrevolo& board);
 
 } // namespace testing

@@ -1,0 +1,214 @@
+#include "board/frmTrevolo.h"
+#include "forms/clock.h"
+#include "forms/program.h"
+#include "forms/units.h"
+#include "support/testing.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The letter size the fitting stops at when the window can never be satisfied.
+constexpr qreal smallestPoints = 8.0;
+
+// Follows the font like a label that sizes itself, noting each size set and its read-back.
+class FollowsFont : public QObject {
+public:
+    float twipsPerPoint;
+    QList<qreal> set, readBack;
+
+    explicit FollowsFont(float twipsPerPoint)
+        : twipsPerPoint(twipsPerPoint) {}
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::FontChange) {
+            auto* label = static_cast<QLabel*>(object);
+            set << label->font().pointSizeF();
+            readBack << QFontInfo(label->font()).pointSizeF();
+            resize(label);
+        }
+        return false;
+    }
+
+    void resize(QLabel* label) const {
+        const float points = float(QFontInfo(label->font()).pointSizeF());
+        label->resize(label->width(), forms::PixelsY(points * twipsPerPoint));
+    }
+};
+
+} // namespace
+
+class tst_board : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(); }
+    void cleanup() { frmTrevolo::Descargar(); }
+
+    void builtForTheMaximisedWindow();
+    void gridFollowsTheFormulas();
+    void flashLabelIsCentred();
+    void buildsOnlyOnce();
+    void handsRedrawnEvery600Seconds();
+    void fixedTemplateFitting_data();
+    void fixedTemplateFitting();
+    void fittingSetsReadBackLessOne();
+};
+
+void tst_board::builtForTheMaximisedWindow() {
+    QSize frameAtBuild;
+    testing::RunBoard([&](frmTrevolo& board) { frameAtBuild = board.frameGeometry().size(); });
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QCOMPARE(frameAtBuild, available);
+    frmTrevolo& board = frmTrevolo::Instancia();
+    QVERIFY(board.bSed);
+    const float W = forms::TwipsX(available.width());
+    QCOMPARE(board.miAncho, (W - 500.0f) / 5.0f + forms::TextWidth(board.font(), "A"));
+}
+
+void tst_board::gridFollowsTheFormulas() {
+    testing::RunBoard([](frmTrevolo& board) {
+        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYZ");
+        const float W = forms::OuterWidth(&board);
+        const float H = forms::OuterHeight(&board);
+        const float miAncho = (W - 500.0f) / 5.0f + forms::TextWidth(board.font(), "A");
+        const float miLargo = (H - 500.0f) / 6.0f + forms::TextHeight(board.font());
+        QCOMPARE(board.miAncho, miAncho);
+        QCOMPARE(board.miLargo, miLargo);
+        QCOMPARE(board.Letras.size(), 26);
+        QCOMPARE(board.Letras[0], QString());
+        QCOMPARE(board.Manos, QStringList({"I", "D", "J", "I", "J"}));
+
+        float y = 0.0f;
+        for (int row = 1; row <= 5; ++row) {
+            float x = 500.0f;
+            for (int column = 1; column <= 5; ++column) {
+                const int k = 5 * (row - 1) + column;
+                QLabel* letter = board.lblLetra(k);
+                QLabel* hand = board.lblMano(k);
+                QCOMPARE(letter->text(), letters.mid(k - 1, 1));
+                QCOMPARE(letter->pos(), QPoint(forms::PixelsX(x), forms::PixelsY(y)));
+                QCOMPARE(letter->size(), board.lblLetra(0)->size());
+                QCOMPARE(hand->pos(),
+                         QPoint(forms::PixelsX(x), forms::PixelsY(forms::Height(letter) + y)));
+                QCOMPARE(hand->size(), board.lblMano(0)->size());
+                QVERIFY(letter->isVisible() && hand->isVisible());
+                x = miAncho + x;
+            }
+            y = miLargo + y;
+        }
+        QVERIFY(!board.lblLetra(0)->isVisible());
+        QVERIFY(!board.lblMano(0)->isVisible());
+        QCOMPARE(board.lblLetra(0)->pos(), QPoint(forms::PixelsX(300), forms::PixelsY(360)));
+        QCOMPARE(board.lblMano(0)->text(), QStringLiteral("I"));
+        QVERIFY(!board.lblSedu->isVisible());
+    });
+}
+
+void tst_board::flashLabelIsCentred() {
+    testing::RunBoard([](frmTrevolo& board) {
+        QCOMPARE(board.lblSedu->width(), forms::PixelsX(forms::OuterWidth(&board) - 500.0f));
+        const QPoint offset = board.lblSedu->geometry().center() - board.client->rect().center();
+        QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
+                 qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
+    });
+}
+
+void tst_board::buildsOnlyOnce() {
+    testing::RunBoard([](frmTrevolo& board) {
+        board.hide();
+        board.show();
+        board.setWindowState(Qt::WindowMinimized);
+        QTest::qWait(50);
+        QCOMPARE(board.lblLetra.Count(), 26);
+        QCOMPARE(board.lblMano.Count(), 26);
+    });
+}
+
+void tst_board::handsRedrawnEvery600Seconds() {
+    testing::CleanSlate(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
+    QString first, halfway;
+    float built = 0.0f, redrawnAfter = 0.0f;
+    QTimer watch;
+    testing::RunBoardUntilEnd([&](frmTrevolo& board) {
+        first = testing::Hands(board);
+        built = forms::Timer();
+        QTimer::singleShot(300, [&] { halfway = testing::Hands(board); });
+        // Each check returns to the cycle, whose wait must end for the hands to change.
+        connect(&watch, &QTimer::timeout, [&] {
+            if (testing::Hands(board) == first)
+                return;
+            redrawnAfter = forms::Timer() - built;
+            forms::End();
+        });
+        watch.start(1);
+        QTimer::singleShot(5000, [] { forms::End(); });
+    });
+    QCOMPARE(halfway, first);
+    QVERIFY2(redrawnAfter >= 599.0f && redrawnAfter < 900.0f,
+             qPrintable(QString::number(redrawnAfter)));
+}
+
+void tst_board::fixedTemplateFitting_data() {
+    // The template's height is fixed; the window's outer height H decides. Pixel sizes make an
+    // exact 10 h - 1000 = H impossible, so the rows sit on either side of it.
+    QTest::addColumn<int>("templatePixels");
+    QTest::addColumn<bool>("keeps");
+    // The board is maximised: its outer height is the screen's available height.
+    const int H = QGuiApplication::primaryScreen()->availableGeometry().height();
+    const float tpp = forms::TwipsPerPixelY();
+    // Largest height with 10 h - 1000 <= H, in whole pixels.
+    const int fits = int(std::floor((H * tpp + 1000.0f) / 10.0f / tpp));
+    QTest::newRow("just fits") << fits << true;
+    QTest::newRow("one pixel too tall") << fits + 1 << false;
+    QTest::newRow("as designed") << forms::PixelsY(735) << (10 * 735 - 1000 <= H * tpp);
+}
+
+void tst_board::fixedTemplateFitting() {
+    QFETCH(int, templatePixels);
+    QFETCH(bool, keeps);
+    frmTrevolo& board = frmTrevolo::Instancia();
+    board.lblLetra(0)->resize(board.lblLetra(0)->width(), templatePixels);
+    testing::RunBoard([&](frmTrevolo& built) {
+        const qreal points = built.lblLetra(0)->font().pointSizeF();
+        QCOMPARE(points, keeps ? 39.75 : smallestPoints);
+        for (int k = 1; k <= 25; ++k) {
+            QCOMPARE(built.lblLetra(k)->font().pointSizeF(), points);
+            QCOMPARE(built.lblMano(k)->font().pointSizeF(), 39.75); // hands are not fitted
+        }
+        QCOMPARE(built.lblMano(0)->font().pointSizeF(), 39.75);
+    });
+}
+
+void tst_board::fittingSetsReadBackLessOne() {
+    frmTrevolo& board = frmTrevolo::Instancia();
+    // A template that grows with its font, tall enough at 39.75 points to need several passes.
+    const float H = forms::TwipsY(QGuiApplication::primaryScreen()->availableGeometry().height());
+    FollowsFont follows(1.3f * (H + 1000.0f) / 10.0f / 39.75f);
+    QLabel* plantilla = board.lblLetra(0);
+    follows.resize(plantilla);
+    plantilla->installEventFilter(&follows);
+    const qreal designed = QFontInfo(plantilla->font()).pointSizeF();
+
+    testing::RunBoard([](frmTrevolo&) {});
+
+    QVERIFY2(follows.set.size() >= 3, qPrintable(QString::number(follows.set.size())));
+    QCOMPARE(follows.set[0], designed - 1.0);
+    for (qsizetype i = 1; i < follows.set.size(); ++i)
+        QCOMPARE(follows.set[i], follows.readBack[i - 1] - 1.0);
+    const float Hout = forms::OuterHeight(&board);
+    QVERIFY(forms::Height(plantilla) * 10.0f - 1000.0f <= Hout);
+    // The size before the last pass did not fit yet.
+    const float before = float(
+        follows.readBack.size() >= 2 ? follows.readBack.at(follows.readBack.size() - 2) : designed);
+    QVERIFY(forms::PixelsY(before * follows.twipsPerPoint) * forms::TwipsPerPixelY() * 10.0f -
+                1000.0f >
+            Hout);
+}
+
+QTEST_MAIN(tst_board)
+#include "tst_board.moc"
