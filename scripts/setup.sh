@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fontconfig fonts-dejavu-core
-          fonts-liberation fonts-comfortaa)
+          fonts-liberation fonts-comfortaa qt6-translations-l10n)
 if [ "${1:-build}" = test ]; then
     packages+=(xvfb xauth xdotool openbox x11-utils imagemagick)
 fi

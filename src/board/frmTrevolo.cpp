@@ -1,5 +1,7 @@
 #include "frmTrevolo.h"
 
+#include "editor/frmMsg.h"
+#include "forms/boxes.h"
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/units.h"
@@ -9,12 +11,14 @@
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -25,6 +29,7 @@ QPointer<frmTrevolo> instance;
 constexpr float smallestLetterPoints = 8.0f;
 
 constexpr float redrawSeconds = 600.0f;
+constexpr float flashSeconds = 0.25f;
 
 // How long the first activation waits for the window manager to maximise the board before it
 // lays the board out for whatever size the window has.
@@ -35,7 +40,8 @@ const QStringList letterFamilies{QStringLiteral("Arial Rounded MT Bold"),
                                  QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
 const QStringList msSansSerif{QStringLiteral("MS Sans Serif")};
 
-QFont letterFont() {
+QFont letterFont()
+{
     return forms::DesignFont(letterFamilies, 39.75, true);
 }
 
@@ -45,7 +51,8 @@ struct Twips {
 
 // A hidden label with centred text, as the design-time controls are.
 QLabel* designLabel(QWidget* parent, const QString& caption, Twips place, const QFont& font,
-                    const QColor& text) {
+                    const QColor& text)
+{
     auto* label = new QLabel(caption, parent);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
@@ -59,13 +66,25 @@ QLabel* designLabel(QWidget* parent, const QString& caption, Twips place, const 
 
 } // namespace
 
-frmTrevolo& frmTrevolo::Instancia() {
+std::optional<qint32> IntervaloDelPeriodo(double segundos)
+{
+    if (segundos < 1.0)
+        segundos = 6.0;
+    const double ms = std::nearbyint(segundos * 1000.0); // a half goes to the even neighbour
+    if (ms > double(std::numeric_limits<qint32>::max()))
+        return std::nullopt;
+    return qint32(ms);
+}
+
+frmTrevolo& frmTrevolo::Instancia()
+{
     if (!instance)
         instance = new frmTrevolo;
     return *instance;
 }
 
-void frmTrevolo::Descargar() {
+void frmTrevolo::Descargar()
+{
     delete instance;
 }
 
@@ -77,7 +96,8 @@ frmTrevolo::frmTrevolo()
                            forms::ColorBGR(0x00000000)))
     , lblMano(designLabel(client, QStringLiteral("I"), {420, 1200, 615, 795}, letterFont(),
                           client->palette().color(QPalette::ButtonText)))
-    , tSedu(new forms::IntervalTimer(this, 5000, false)) {
+    , tSedu(new forms::IntervalTimer(this, 5000, false))
+{
     setWindowTitle(QStringLiteral("Trevolo "));
     setWindowIcon(QIcon(QStringLiteral(":/trevolo.png")));
     // Always maximised, so the maximise button has nothing to do.
@@ -95,18 +115,24 @@ frmTrevolo::frmTrevolo()
     Form_Load();
 }
 
-void frmTrevolo::buildMenus() {
+void frmTrevolo::buildMenus()
+{
     mnuBarra = {menuBar()->addMenu(QStringLiteral("&Archivo")),
                 menuBar()->addMenu(QStringLiteral("A&cciones"))};
     mnuArch = {mnuBarra[0]->addAction(QStringLiteral("&Mensajes Subliminales ...")),
                mnuBarra[0]->addSeparator(), mnuBarra[0]->addAction(QStringLiteral("&Salir"))};
     mnuAcc = {mnuBarra[1]->addAction(QStringLiteral("Temporizador")),
               mnuBarra[1]->addAction(QStringLiteral("Activar &Mensajes"))};
+    mnuAcc[1]->setCheckable(true);
     for (short i = 0; i < mnuArch.size(); ++i)
         connect(mnuArch[i], &QAction::triggered, this, [this, i] { mnuArch_Click(i); });
+    for (short i = 0; i < mnuAcc.size(); ++i)
+        connect(mnuAcc[i], &QAction::triggered, this, [this, i] { mnuAcc_Click(i); });
+    connect(tSedu, &forms::IntervalTimer::Timer, this, &frmTrevolo::tSedu_Timer);
 }
 
-bool frmTrevolo::event(QEvent* e) {
+bool frmTrevolo::event(QEvent* e)
+{
     const bool handled = QMainWindow::event(e);
     switch (e->type()) {
     case QEvent::Resize:
@@ -130,7 +156,8 @@ bool frmTrevolo::event(QEvent* e) {
 
 // The board is laid out once, for the maximised window; on X11 the window manager maximises a
 // window some time after it is shown, so the first activation waits for that size.
-void frmTrevolo::watchFirstActivation() {
+void frmTrevolo::watchFirstActivation()
+{
     if (!firstActivationDue || !isVisible())
         return;
     const bool maximised = windowState() == Qt::WindowMaximized &&
@@ -142,13 +169,15 @@ void frmTrevolo::watchFirstActivation() {
     QMetaObject::invokeMethod(this, &frmTrevolo::Form_Activate, Qt::QueuedConnection);
 }
 
-void frmTrevolo::closeEvent(QCloseEvent* e) {
+void frmTrevolo::closeEvent(QCloseEvent* e)
+{
     // No program may run on without a visible window.
     e->accept();
     forms::End();
 }
 
-void frmTrevolo::Primero() {
+void frmTrevolo::Primero()
+{
     bSed = true;
     AjustarLetra();
     Letras = {QString(),           QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
@@ -200,7 +229,8 @@ void frmTrevolo::Primero() {
     }
 }
 
-void frmTrevolo::AsignarManos() {
+void frmTrevolo::AsignarManos()
+{
     const QString ManosFijas[11] = {{},
                                     {},
                                     {},
@@ -266,12 +296,17 @@ void frmTrevolo::AsignarManos() {
     }
 }
 
-void frmTrevolo::Form_Activate() {
-    if (!bSed)
+void frmTrevolo::Form_Activate()
+{
+    if (!bSed) {
         Primero();
+        return; // Primero returns only when the program ends
+    }
+    modGral::Actual = 0; // the next flash starts again at the first active message
 }
 
-void frmTrevolo::AjustarLetra() {
+void frmTrevolo::AjustarLetra()
+{
     QLabel* plantilla = lblLetra(0);
     float h = forms::Height(plantilla);
     float H = forms::OuterHeight(this);
@@ -288,25 +323,97 @@ void frmTrevolo::AjustarLetra() {
     }
 }
 
-void frmTrevolo::maximise() {
+void frmTrevolo::maximise()
+{
     if (windowState() != Qt::WindowMaximized)
         setWindowState(Qt::WindowMaximized);
 }
 
-void frmTrevolo::Form_Load() {
+void frmTrevolo::Form_Load()
+{
     maximise();
 }
 
-void frmTrevolo::Form_Resize() {
+void frmTrevolo::Form_Resize()
+{
     maximise();
 }
 
-void frmTrevolo::mnuArch_Click(short Index) {
+void frmTrevolo::mnuAcc_Click(short Index)
+{
     switch (Index) {
+    case 0: // Temporizador
+        PedirPeriodo();
+        break;
+    case 1: // Activar &Mensajes
+        ActivarMensajes();
+        break;
+    default:
+        break;
+    }
+}
+
+// Asks until the user enters a number: the box can only be left that way.
+void frmTrevolo::PedirPeriodo()
+{
+    for (;;) {
+        const QString respuesta = forms::InputBox(
+            QStringLiteral("Introduzca el periodo de cambio de mensajes en segundos"),
+            QStringLiteral("Trevolo "));
+        if (forms::Ending())
+            return;
+        const std::optional<double> periodo = forms::NumberIn(respuesta);
+        if (!periodo) {
+            forms::MsgBox(QStringLiteral("Introduzca un numero"), forms::Icon::Information);
+            continue;
+        }
+        if (const std::optional<qint32> intervalo = IntervaloDelPeriodo(*periodo)) {
+            tSedu->setInterval(*intervalo);
+            return;
+        }
+        forms::MsgBox(QStringLiteral("El periodo no puede pasar de %1 segundos")
+                          .arg(QLocale().toString(std::numeric_limits<qint32>::max() / 1000)),
+                      forms::Icon::Information);
+    }
+}
+
+void frmTrevolo::ActivarMensajes()
+{
+    // The item is checkable: Qt has already inverted its check mark.
+    QAction* item = mnuAcc[1];
+    if (!item->isChecked()) {
+        tSedu->setEnabled(false);
+    } else if (modGral::NumActivos == 0) {
+        forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
+        item->setChecked(false);
+    } else {
+        tSedu->setEnabled(true);
+    }
+}
+
+void frmTrevolo::mnuArch_Click(short Index)
+{
+    switch (Index) {
+    case 0: // &Mensajes Subliminales ...
+        frmMsg::Mostrar(this, *tSedu);
+        Form_Activate();
+        break;
     case 2: // &Salir
         forms::End();
         break;
     default: // the separator
         break;
     }
+}
+
+void frmTrevolo::tSedu_Timer()
+{
+    lblSedu->setText(modGral::Activos[modGral::Actual].mid(1)); // without its "*"
+    ++modGral::Actual;
+    if (modGral::Actual >= modGral::NumActivos)
+        modGral::Actual = 0;
+    lblSedu->raise(); // over the letters
+    lblSedu->show();
+    modGral::Espera(flashSeconds);
+    lblSedu->hide();
 }

@@ -6,9 +6,15 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <optional>
+
 class QAction;
 class QLabel;
 class QMenu;
+
+// The flash timer's interval in milliseconds for a period in seconds: periods below one second
+// give six; nothing when the milliseconds do not fit the timer.
+std::optional<qint32> IntervaloDelPeriodo(double segundos);
 
 // The exercise board: always maximised, the letter grid with a hand code under each letter,
 // the label that flashes the messages, and the two menus.
@@ -53,7 +59,11 @@ private:
     void AjustarLetra();
     void Form_Load();
     void Form_Resize();
+    void mnuAcc_Click(short Index);
     void mnuArch_Click(short Index);
+    void tSedu_Timer();
+    void PedirPeriodo();
+    void ActivarMensajes();
 
     friend class BoardProbe; // lets the tests draw hands without waiting for the cycle
 

@@ -4,20 +4,25 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
+
+#include <cmath>
 
 namespace forms {
 namespace {
 
 BoxResponder responder;
 
-QWidget* activeWindow() {
+QWidget* activeWindow()
+{
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
     return QApplication::activeWindow();
 }
 
-QMessageBox::Icon messageIcon(Icon icon) {
+QMessageBox::Icon messageIcon(Icon icon)
+{
     switch (icon) {
     case Icon::Warning:
         return QMessageBox::Warning;
@@ -31,11 +36,13 @@ QMessageBox::Icon messageIcon(Icon icon) {
 
 } // namespace
 
-void SetBoxResponder(BoxResponder answer) {
+void SetBoxResponder(BoxResponder answer)
+{
     responder = std::move(answer);
 }
 
-QString InputBox(const QString& prompt, const QString& title) {
+QString InputBox(const QString& prompt, const QString& title)
+{
     if (Ending())
         return {};
     if (responder)
@@ -49,7 +56,8 @@ QString InputBox(const QString& prompt, const QString& title) {
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
-void MsgBox(const QString& text, Icon icon, const QString& title) {
+void MsgBox(const QString& text, Icon icon, const QString& title)
+{
     if (Ending())
         return;
     const QString shownTitle = title.isEmpty() ? QApplication::applicationName() : title;
@@ -59,6 +67,15 @@ void MsgBox(const QString& text, Icon icon, const QString& title) {
     }
     QMessageBox box(messageIcon(icon), shownTitle, text, QMessageBox::Ok, activeWindow());
     box.exec();
+}
+
+std::optional<double> NumberIn(const QString& text)
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value)) // "nan" and "inf" are no periods
+        return std::nullopt;
+    return value;
 }
 
 } // namespace forms

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace forms {
 
@@ -29,5 +30,9 @@ QString InputBox(const QString& prompt, const QString& title);
 
 // A modal message box with an OK button; without a title it shows the application's name.
 void MsgBox(const QString& text, Icon icon, const QString& title = {});
+
+// The number a user typed, read in the user's locale; nothing when the text is not a finite
+// number.
+std::optional<double> NumberIn(const QString& text);
 
 } // namespace forms

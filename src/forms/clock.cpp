@@ -18,14 +18,16 @@ struct Clock {
     QElapsedTimer since;
 };
 
-Clock& clock() {
+Clock& clock()
+{
     static Clock instance;
     return instance;
 }
 
 } // namespace
 
-float Timer() {
+float Timer()
+{
     const Clock& c = clock();
     if (c.real)
         return float(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
@@ -33,7 +35,8 @@ float Timer() {
     return float(std::fmod(reading, secondsPerDay));
 }
 
-void SetClock(double reading, double speed) {
+void SetClock(double reading, double speed)
+{
     Clock& c = clock();
     c.real = false;
     c.origin = reading;
@@ -41,11 +44,13 @@ void SetClock(double reading, double speed) {
     c.since.start();
 }
 
-void UseRealClock() {
+void UseRealClock()
+{
     clock() = Clock{};
 }
 
-int RealMilliseconds(double clockSeconds) {
+int RealMilliseconds(double clockSeconds)
+{
     if (!(clockSeconds > 0.0))
         return 0;
     const double ms = std::ceil(clockSeconds * 1000.0 / clock().speed);

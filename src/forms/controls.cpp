@@ -12,7 +12,8 @@
 
 namespace forms {
 
-QFont DesignFont(const QStringList& families, qreal points, bool bold, bool italic) {
+QFont DesignFont(const QStringList& families, qreal points, bool bold, bool italic)
+{
     QFont font = QApplication::font();
     for (const QString& family : families) {
         if (QFontDatabase::hasFamily(family)) {
@@ -26,20 +27,25 @@ QFont DesignFont(const QStringList& families, qreal points, bool bold, bool ital
     return font;
 }
 
-QColor ColorBGR(quint32 bgr) {
+QColor ColorBGR(quint32 bgr)
+{
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
 LabelArray::LabelArray(QLabel* element0)
-    : elements{element0} {}
+    : elements{element0}
+{
+}
 
-QLabel* LabelArray::operator()(int index) const {
+QLabel* LabelArray::operator()(int index) const
+{
     if (index < 0 || size_t(index) >= elements.size() || !elements[size_t(index)])
         qFatal("Control array element %d is not loaded", index);
     return elements[size_t(index)];
 }
 
-void LabelArray::Load(int index) {
+void LabelArray::Load(int index)
+{
     if (index <= 0)
         qFatal("Control array element %d cannot be loaded", index);
     if (size_t(index) >= elements.size())
@@ -58,7 +64,8 @@ void LabelArray::Load(int index) {
     elements[size_t(index)] = label;
 }
 
-int LabelArray::Count() const {
+int LabelArray::Count() const
+{
     return int(std::count_if(elements.begin(), elements.end(), [](QLabel* l) { return l; }));
 }
 
@@ -66,7 +73,8 @@ IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
     : QObject(parent)
     , timer(new QTimer(this))
     , ms(interval)
-    , enabled(enabled) {
+    , enabled(enabled)
+{
     connect(timer, &QTimer::timeout, this, [this] {
         if (!Ending())
             emit Timer();
@@ -74,17 +82,20 @@ IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
     restart();
 }
 
-void IntervalTimer::setInterval(qint32 interval) {
+void IntervalTimer::setInterval(qint32 interval)
+{
     ms = interval;
     restart();
 }
 
-void IntervalTimer::setEnabled(bool on) {
+void IntervalTimer::setEnabled(bool on)
+{
     enabled = on;
     restart();
 }
 
-void IntervalTimer::restart() {
+void IntervalTimer::restart()
+{
     timer->stop();
     // An interval of 0 never fires.
     if (enabled && ms > 0)

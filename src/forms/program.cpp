@@ -18,7 +18,8 @@ std::vector<QEventLoop*> waits; // innermost last
 
 } // namespace
 
-void DispatchEventsFor(float clockSeconds) {
+void DispatchEventsFor(float clockSeconds)
+{
     const int ms = RealMilliseconds(clockSeconds);
     if (ms <= 0 || ending)
         return;
@@ -33,7 +34,8 @@ void DispatchEventsFor(float clockSeconds) {
     waits.pop_back();
 }
 
-int Run() {
+int Run()
+{
     if (ending)
         return 0;
     QApplication::setQuitOnLastWindowClosed(false); // only End() ends the program
@@ -43,7 +45,8 @@ int Run() {
     return code;
 }
 
-void End() {
+void End()
+{
     if (ending)
         return;
     ending = true;
@@ -57,11 +60,13 @@ void End() {
         QCoreApplication::exit(0);
 }
 
-bool Ending() {
+bool Ending()
+{
     return ending;
 }
 
-void ClearEnd() {
+void ClearEnd()
+{
     ending = false;
 }
 

@@ -10,7 +10,8 @@
 namespace {
 
 QLabel* autoSizedLabel(const QString& caption, const QFont& font, QWidget* parent, float left,
-                       float top) {
+                       float top)
+{
     auto* label = new QLabel(caption, parent);
     label->setFont(font);
     forms::SetLeft(label, left);
@@ -22,7 +23,8 @@ QLabel* autoSizedLabel(const QString& caption, const QFont& font, QWidget* paren
 } // namespace
 
 frmSplash::frmSplash()
-    : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
     // The fixed dialog frame, drawn since the window has no title bar.
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);

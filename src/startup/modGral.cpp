@@ -1,23 +1,37 @@
 #include "modGral.h"
 
 #include "board/frmTrevolo.h"
+#include "forms/boxes.h"
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "startup/frmSplash.h"
 
+#include <QDir>
+
+#include <algorithm>
+
 namespace modGral {
 
-void Main() {
+std::array<QString, UltimoMensaje + 1> Mensajes;
+std::array<QString, UltimoMensaje + 1> Activos;
+quint8 NumActivos = 0;
+quint8 Actual = 0;
+forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
+
+void Main()
+{
     auto* splash = new frmSplash;
     splash->show();
     Espera(3.0f);
     delete splash;
     if (forms::Ending())
         return;
+    CargarMensajes();
     frmTrevolo::Instancia().show();
 }
 
-void Espera(float seconds) {
+void Espera(float seconds)
+{
     constexpr float secondsPerDay = 86400.0f;
     const float inicio = forms::Timer();
     const float fin = seconds + inicio;
@@ -29,6 +43,47 @@ void Espera(float seconds) {
             return;
         forms::DispatchEventsFor(fin - ahora);
     }
+}
+
+QString RutaMsg()
+{
+    QString carpeta = forms::AppPath();
+    if (!carpeta.endsWith(u'/')) // a drive's root already ends in one
+        carpeta += u'/';
+    return carpeta + QStringLiteral("msg.txt");
+}
+
+void CargarMensajes()
+{
+    NumActivos = 0;
+    const QString ruta = RutaMsg();
+    if (!forms::FileExists(ruta))
+        return;
+    const forms::ReadResult leido = forms::ReadLines(ruta);
+    if (!leido.error.isEmpty()) {
+        forms::MsgBox(QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes.")
+                          .arg(QDir::toNativeSeparators(ruta), leido.error),
+                      forms::Icon::Warning);
+        return;
+    }
+    CodificacionMsg = leido.text.encoding;
+    const QStringList& lineas = leido.text.lines;
+    for (qsizetype i = 0; i < lineas.size() && i <= UltimoMensaje; ++i) {
+        Mensajes[size_t(i)] = lineas[i];
+        if (lineas[i].startsWith(u'*')) {
+            ++NumActivos;
+            Activos[NumActivos - 1] = lineas[i];
+        }
+    }
+    // The store holds 51 lines; tell the user before a save can drop the rest.
+    const auto sobran = std::count_if(lineas.begin() + std::min(lineas.size(), qsizetype(51)),
+                                      lineas.end(), [](const QString& l) { return !l.isEmpty(); });
+    if (sobran > 0)
+        forms::MsgBox(QStringLiteral("%1 tiene más de 51 líneas. Solo se usan las 51 primeras; "
+                                     "los %2 mensajes siguientes se perderán si guarda la lista.")
+                          .arg(QDir::toNativeSeparators(ruta))
+                          .arg(sobran),
+                      forms::Icon::Warning);
 }
 
 } // namespace modGral

@@ -22,9 +22,12 @@ public:
     QList<qreal> set, readBack;
 
     explicit FollowsFont(float twipsPerPoint)
-        : twipsPerPoint(twipsPerPoint) {}
+        : twipsPerPoint(twipsPerPoint)
+    {
+    }
 
-    bool eventFilter(QObject* object, QEvent* event) override {
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
         if (event->type() == QEvent::FontChange) {
             auto* label = static_cast<QLabel*>(object);
             set << label->font().pointSizeF();
@@ -34,7 +37,8 @@ public:
         return false;
     }
 
-    void resize(QLabel* label) const {
+    void resize(QLabel* label) const
+    {
         const float points = float(QFontInfo(label->font()).pointSizeF());
         label->resize(label->width(), forms::PixelsY(points * twipsPerPoint));
     }
@@ -59,7 +63,8 @@ private slots:
     void fittingSetsReadBackLessOne();
 };
 
-void tst_board::builtForTheMaximisedWindow() {
+void tst_board::builtForTheMaximisedWindow()
+{
     QSize frameAtBuild;
     testing::RunBoard([&](frmTrevolo& board) { frameAtBuild = board.frameGeometry().size(); });
     const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
@@ -70,7 +75,8 @@ void tst_board::builtForTheMaximisedWindow() {
     QCOMPARE(board.miAncho, (W - 500.0f) / 5.0f + forms::TextWidth(board.font(), "A"));
 }
 
-void tst_board::gridFollowsTheFormulas() {
+void tst_board::gridFollowsTheFormulas()
+{
     testing::RunBoard([](frmTrevolo& board) {
         const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYZ");
         const float W = forms::OuterWidth(&board);
@@ -109,7 +115,8 @@ void tst_board::gridFollowsTheFormulas() {
     });
 }
 
-void tst_board::flashLabelIsCentred() {
+void tst_board::flashLabelIsCentred()
+{
     testing::RunBoard([](frmTrevolo& board) {
         QCOMPARE(board.lblSedu->width(), forms::PixelsX(forms::OuterWidth(&board) - 500.0f));
         const QPoint offset = board.lblSedu->geometry().center() - board.client->rect().center();
@@ -118,7 +125,8 @@ void tst_board::flashLabelIsCentred() {
     });
 }
 
-void tst_board::buildsOnlyOnce() {
+void tst_board::buildsOnlyOnce()
+{
     testing::RunBoard([](frmTrevolo& board) {
         board.hide();
         board.show();
@@ -129,7 +137,8 @@ void tst_board::buildsOnlyOnce() {
     });
 }
 
-void tst_board::handsRedrawnEvery600Seconds() {
+void tst_board::handsRedrawnEvery600Seconds()
+{
     testing::CleanSlate(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
     QString first, halfway;
     float built = 0.0f, redrawnAfter = 0.0f;
@@ -153,7 +162,8 @@ void tst_board::handsRedrawnEvery600Seconds() {
              qPrintable(QString::number(redrawnAfter)));
 }
 
-void tst_board::fixedTemplateFitting_data() {
+void tst_board::fixedTemplateFitting_data()
+{
     // The template's height is fixed; the window's outer height H decides. Pixel sizes make an
     // exact 10 h - 1000 = H impossible, so the rows sit on either side of it.
     QTest::addColumn<int>("templatePixels");
@@ -168,7 +178,8 @@ void tst_board::fixedTemplateFitting_data() {
     QTest::newRow("as designed") << forms::PixelsY(735) << (10 * 735 - 1000 <= H * tpp);
 }
 
-void tst_board::fixedTemplateFitting() {
+void tst_board::fixedTemplateFitting()
+{
     QFETCH(int, templatePixels);
     QFETCH(bool, keeps);
     frmTrevolo& board = frmTrevolo::Instancia();
@@ -184,7 +195,8 @@ void tst_board::fixedTemplateFitting() {
     });
 }
 
-void tst_board::fittingSetsReadBackLessOne() {
+void tst_board::fittingSetsReadBackLessOne()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     // A template that grows with its font, tall enough at 39.75 points to need several passes.
     const float H = forms::TwipsY(QGuiApplication::primaryScreen()->availableGeometry().height());

@@ -28,7 +28,8 @@ private slots:
     void closingTheBoardEndsTheProgram();
 };
 
-void tst_board_window::windowAsDesigned() {
+void tst_board_window::windowAsDesigned()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     QCOMPARE(&frmTrevolo::Instancia(), &board); // one instance
     QCOMPARE(board.windowTitle(), QStringLiteral("Trevolo "));
@@ -39,7 +40,8 @@ void tst_board_window::windowAsDesigned() {
     QVERIFY(!board.tSedu->isEnabled());
 }
 
-void tst_board_window::menusAsDesigned() {
+void tst_board_window::menusAsDesigned()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     const QList<QAction*> bar = board.menuBar()->actions();
     QCOMPARE(bar.size(), 2);
@@ -63,7 +65,8 @@ void tst_board_window::menusAsDesigned() {
     }
 }
 
-void tst_board_window::templatesAsDesigned() {
+void tst_board_window::templatesAsDesigned()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     board.show();
     struct Expected {
@@ -94,14 +97,16 @@ void tst_board_window::templatesAsDesigned() {
     QCOMPARE(board.lblMano.Count(), 1);
 }
 
-void tst_board_window::staysMaximised_data() {
+void tst_board_window::staysMaximised_data()
+{
     QTest::addColumn<Qt::WindowState>("state");
     QTest::newRow("minimised") << Qt::WindowMinimized;
     QTest::newRow("restored") << Qt::WindowNoState;
     QTest::newRow("full screen") << Qt::WindowFullScreen;
 }
 
-void tst_board_window::staysMaximised() {
+void tst_board_window::staysMaximised()
+{
     QFETCH(Qt::WindowState, state);
     frmTrevolo& board = frmTrevolo::Instancia();
     board.show();
@@ -111,7 +116,8 @@ void tst_board_window::staysMaximised() {
     QVERIFY(board.isVisible());
 }
 
-void tst_board_window::separatorDoesNothing() {
+void tst_board_window::separatorDoesNothing()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     board.show();
     board.mnuArch[1]->trigger();
@@ -124,7 +130,8 @@ void tst_board_window::separatorDoesNothing() {
         1);
 }
 
-void tst_board_window::salirEndsTheProgramFromInsideAWait() {
+void tst_board_window::salirEndsTheProgramFromInsideAWait()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     board.show();
     QTimer::singleShot(20, [&board] { board.mnuArch[2]->trigger(); });
@@ -136,7 +143,8 @@ void tst_board_window::salirEndsTheProgramFromInsideAWait() {
     QVERIFY(!board.isVisible());
 }
 
-void tst_board_window::closingTheBoardEndsTheProgram() {
+void tst_board_window::closingTheBoardEndsTheProgram()
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     board.show();
     QVERIFY(board.close());

@@ -11,7 +11,8 @@
 namespace {
 
 // The random number that draws `code` (Manos = I, D, J, I, J).
-float drawing(QChar code) {
+float drawing(QChar code)
+{
     switch (code.unicode()) {
     case 'I':
         return 0.1f;
@@ -24,7 +25,8 @@ float drawing(QChar code) {
 }
 
 // Draws `codes` in turn, then I, D, J, I, D, J, ... so that every board finishes.
-void ScriptDraws(const QString& codes) {
+void ScriptDraws(const QString& codes)
+{
     forms::SetRndSource([codes, next = 0]() mutable {
         const int n = next++;
         return n < codes.size() ? drawing(codes[n]) : drawing(QStringLiteral("IDJ")[n % 3]);
@@ -52,14 +54,16 @@ private:
     frmTrevolo* board = nullptr;
 };
 
-void tst_hands::initTestCase() {
+void tst_hands::initTestCase()
+{
     testing::CleanSlate();
     testing::RunBoard([this](frmTrevolo& built) { board = &built; });
     QVERIFY(board);
     forms::ClearEnd(); // the board stays built for the cases below
 }
 
-void tst_hands::rules_data() {
+void tst_hands::rules_data()
+{
     QTest::addColumn<QString>("draws");
     QTest::addColumn<QString>("cells"); // from cell 1
 
@@ -90,7 +94,8 @@ void tst_hands::rules_data() {
                                                      << "IIJI";
 }
 
-void tst_hands::rules() {
+void tst_hands::rules()
+{
     QFETCH(QString, draws);
     QFETCH(QString, cells);
     ScriptDraws(draws);
@@ -98,7 +103,8 @@ void tst_hands::rules() {
     QCOMPARE(testing::Hands(*board).left(cells.size()), cells);
 }
 
-void tst_hands::drawMapsTheWholeUnitInterval_data() {
+void tst_hands::drawMapsTheWholeUnitInterval_data()
+{
     QTest::addColumn<float>("r");
     QTest::addColumn<QString>("code");
     QTest::newRow("0") << 0.0f << "I";
@@ -110,7 +116,8 @@ void tst_hands::drawMapsTheWholeUnitInterval_data() {
     QTest::newRow("largest float below 1") << 0.99999994f << "J";
 }
 
-void tst_hands::drawMapsTheWholeUnitInterval() {
+void tst_hands::drawMapsTheWholeUnitInterval()
+{
     QFETCH(float, r);
     QFETCH(QString, code);
     // Cell 1 keeps its draw; the rest vary so that every redraw finds a different code.
@@ -122,7 +129,8 @@ void tst_hands::drawMapsTheWholeUnitInterval() {
     QCOMPARE(board->lblMano(1)->text(), code);
 }
 
-void tst_hands::onlyTheHandCaptionsChange() {
+void tst_hands::onlyTheHandCaptionsChange()
+{
     QList<QRect> places;
     for (int n = 0; n <= 25; ++n)
         places << board->lblMano(n)->geometry() << board->lblLetra(n)->geometry();
@@ -137,7 +145,8 @@ void tst_hands::onlyTheHandCaptionsChange() {
     QCOMPARE(board->lblMano.Count(), 26);
 }
 
-void tst_hands::propertiesOverManyBoards() {
+void tst_hands::propertiesOverManyBoards()
+{
     // A seeded generator of our own, so that every draw is seen: cell 1 must keep the first.
     std::mt19937 generator(20261207);
     QList<float> draws;

@@ -45,7 +45,8 @@ private slots:
     void waitReturnsWhenTheProgramEnds();
 };
 
-void tst_forms::twipsThroughTheScreenDpi_data() {
+void tst_forms::twipsThroughTheScreenDpi_data()
+{
     QTest::addColumn<float>("twips");
     QTest::addColumn<int>("pixels");
     QTest::newRow("one pixel") << 15.0f << 1;
@@ -55,7 +56,8 @@ void tst_forms::twipsThroughTheScreenDpi_data() {
     QTest::newRow("board width") << 10935.0f << 729;
 }
 
-void tst_forms::twipsThroughTheScreenDpi() {
+void tst_forms::twipsThroughTheScreenDpi()
+{
     if (QGuiApplication::primaryScreen()->logicalDotsPerInchX() != 96)
         QSKIP("the rows are worked out for a 96 DPI screen");
     QFETCH(float, twips);
@@ -66,7 +68,8 @@ void tst_forms::twipsThroughTheScreenDpi() {
     QCOMPARE(forms::TwipsX(pixels), pixels * 15.0f);
 }
 
-void tst_forms::controlPlaceSnapsToPixels() {
+void tst_forms::controlPlaceSnapsToPixels()
+{
     QWidget parent;
     QLabel label(&parent);
     forms::Move(&label, 300, 360, 855, 735);
@@ -82,7 +85,8 @@ void tst_forms::controlPlaceSnapsToPixels() {
     QCOMPARE(forms::Height(&label), forms::PixelsY(735) * forms::TwipsPerPixelY());
 }
 
-void tst_forms::clockCanBeSetAndAccelerated() {
+void tst_forms::clockCanBeSetAndAccelerated()
+{
     forms::SetClock(1000.0, 1000.0);
     const float start = forms::Timer();
     QVERIFY(start >= 1000.0f && start < 1010.0f);
@@ -95,13 +99,15 @@ void tst_forms::clockCanBeSetAndAccelerated() {
     QVERIFY(qAbs(forms::Timer() - wall) < 1.0f);
 }
 
-void tst_forms::clockWrapsAtMidnight() {
+void tst_forms::clockWrapsAtMidnight()
+{
     forms::SetClock(86399.9, 100.0);
     QTRY_VERIFY_WITH_TIMEOUT(forms::Timer() < 86000.0f, 1000);
     QVERIFY(forms::Timer() >= 0.0f);
 }
 
-void tst_forms::realMilliseconds_data() {
+void tst_forms::realMilliseconds_data()
+{
     QTest::addColumn<double>("speed");
     QTest::addColumn<double>("seconds");
     QTest::addColumn<int>("ms");
@@ -114,7 +120,8 @@ void tst_forms::realMilliseconds_data() {
     QTest::newRow("too long for an int") << 1.0 << 1e10 << INT_MAX;
 }
 
-void tst_forms::realMilliseconds() {
+void tst_forms::realMilliseconds()
+{
     QFETCH(double, speed);
     QFETCH(double, seconds);
     QFETCH(int, ms);
@@ -122,7 +129,8 @@ void tst_forms::realMilliseconds() {
     QCOMPARE(forms::RealMilliseconds(seconds), ms);
 }
 
-void tst_forms::loadedElementCopiesTheTemplate() {
+void tst_forms::loadedElementCopiesTheTemplate()
+{
     QWidget parent;
     auto* element0 = new QLabel(QStringLiteral("A"), &parent);
     QFont font = element0->font();
@@ -155,7 +163,8 @@ void tst_forms::loadedElementCopiesTheTemplate() {
     QCOMPARE(labels(0), element0);
 }
 
-void tst_forms::timerTicksOnTheProgramClock_data() {
+void tst_forms::timerTicksOnTheProgramClock_data()
+{
     QTest::addColumn<qint32>("interval");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("ticks");
@@ -164,7 +173,8 @@ void tst_forms::timerTicksOnTheProgramClock_data() {
     QTest::newRow("interval 0") << 0 << true << false;
 }
 
-void tst_forms::timerTicksOnTheProgramClock() {
+void tst_forms::timerTicksOnTheProgramClock()
+{
     QFETCH(qint32, interval);
     QFETCH(bool, enabled);
     QFETCH(bool, ticks);
@@ -180,7 +190,8 @@ void tst_forms::timerTicksOnTheProgramClock() {
         QCOMPARE(count, 0);
 }
 
-void tst_forms::timerStopsWhenTheProgramEnds() {
+void tst_forms::timerStopsWhenTheProgramEnds()
+{
     forms::SetClock(0.0, 1000.0);
     QObject owner;
     forms::IntervalTimer timer(&owner, 1000, true);
@@ -193,7 +204,8 @@ void tst_forms::timerStopsWhenTheProgramEnds() {
     QCOMPARE(count, atEnd);
 }
 
-void tst_forms::scriptedBoxesSeeTextTitleAndIcon() {
+void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
+{
     testing::Boxes().answers = {QStringLiteral("12")};
     QCOMPARE(forms::InputBox(QStringLiteral("Periodo"), QStringLiteral("Trevolo ")),
              QStringLiteral("12"));
@@ -218,14 +230,16 @@ void tst_forms::scriptedBoxesSeeTextTitleAndIcon() {
     QCOMPARE(shown.size(), 4); // nothing is shown once the program ends
 }
 
-void tst_forms::realInputBoxAnswersOrCancels_data() {
+void tst_forms::realInputBoxAnswersOrCancels_data()
+{
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("expected");
     QTest::newRow("OK") << true << QStringLiteral("2,5");
     QTest::newRow("Cancel") << false << QString();
 }
 
-void tst_forms::realInputBoxAnswersOrCancels() {
+void tst_forms::realInputBoxAnswersOrCancels()
+{
     QFETCH(bool, accept);
     QFETCH(QString, expected);
     forms::SetBoxResponder({});
@@ -250,7 +264,8 @@ void tst_forms::realInputBoxAnswersOrCancels() {
     QCOMPARE(startText, QString());
 }
 
-void tst_forms::realMessageBoxIsInformation() {
+void tst_forms::realMessageBoxIsInformation()
+{
     forms::SetBoxResponder({});
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString title, text;
@@ -271,7 +286,8 @@ void tst_forms::realMessageBoxIsInformation() {
     QCOMPARE(buttons, 1);
 }
 
-void tst_forms::designFontFallsBack() {
+void tst_forms::designFontFallsBack()
+{
     const QString installed = QFontDatabase::families().value(0);
     QVERIFY(!installed.isEmpty());
     const QFont first =
@@ -286,13 +302,15 @@ void tst_forms::designFontFallsBack() {
     QVERIFY(!none.bold());
 }
 
-void tst_forms::bgrColours() {
+void tst_forms::bgrColours()
+{
     QCOMPARE(forms::ColorBGR(0x000040C0), QColor(192, 64, 0));
     QCOMPARE(forms::ColorBGR(0x00000000), QColor(0, 0, 0));
     QCOMPARE(forms::ColorBGR(0x00FF8000), QColor(0, 128, 255));
 }
 
-void tst_forms::rndStaysBelowOne() {
+void tst_forms::rndStaysBelowOne()
+{
     forms::Randomize();
     int buckets[5] = {};
     for (int i = 0; i < 100000; ++i) {
@@ -308,7 +326,8 @@ void tst_forms::rndStaysBelowOne() {
     QCOMPARE(forms::Rnd(), 0.25f);
 }
 
-void tst_forms::waitReturnsWhenTheProgramEnds() {
+void tst_forms::waitReturnsWhenTheProgramEnds()
+{
     QElapsedTimer elapsed;
     elapsed.start();
     QTimer::singleShot(20, [] { forms::End(); });

@@ -26,13 +26,15 @@ private slots:
     void endingUnwindsNestedWaits();
 };
 
-void tst_espera::noTimeReturnsWithoutDispatching_data() {
+void tst_espera::noTimeReturnsWithoutDispatching_data()
+{
     QTest::addColumn<float>("seconds");
     QTest::newRow("zero") << 0.0f;
     QTest::newRow("negative") << -5.0f;
 }
 
-void tst_espera::noTimeReturnsWithoutDispatching() {
+void tst_espera::noTimeReturnsWithoutDispatching()
+{
     QFETCH(float, seconds);
     bool ran = false;
     QMetaObject::invokeMethod(
@@ -43,7 +45,8 @@ void tst_espera::noTimeReturnsWithoutDispatching() {
     QVERIFY(ran);
 }
 
-void tst_espera::eventsRunDuringTheWait() {
+void tst_espera::eventsRunDuringTheWait()
+{
     forms::UseRealClock();
     bool queued = false, timed = false;
     QMetaObject::invokeMethod(
@@ -59,7 +62,8 @@ void tst_espera::eventsRunDuringTheWait() {
 
 // The old wait polled the clock for its whole length: a processor core stayed busy for the
 // whole life of the program.
-void tst_espera::waitBlocksInsteadOfSpinning() {
+void tst_espera::waitBlocksInsteadOfSpinning()
+{
     forms::UseRealClock();
     const std::clock_t cpuBefore = std::clock();
     Espera(0.5f);
@@ -67,7 +71,8 @@ void tst_espera::waitBlocksInsteadOfSpinning() {
     QVERIFY2(cpuSeconds < 0.2, qPrintable(QString::number(cpuSeconds)));
 }
 
-void tst_espera::nestedWaitReturnsFirst() {
+void tst_espera::nestedWaitReturnsFirst()
+{
     forms::SetClock(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
     QStringList order;
     float innerEnd = 0.0f;
@@ -86,7 +91,8 @@ void tst_espera::nestedWaitReturnsFirst() {
     QVERIFY2(outerEnd >= 600.0f, qPrintable(QString::number(outerEnd)));
 }
 
-void tst_espera::outerWaitEndsAfterTheInnerHandler() {
+void tst_espera::outerWaitEndsAfterTheInnerHandler()
+{
     forms::SetClock(0.0, 100.0);
     float innerEnd = 0.0f;
     QTimer::singleShot(5, [&] {
@@ -99,7 +105,8 @@ void tst_espera::outerWaitEndsAfterTheInnerHandler() {
     QVERIFY(outerEnd >= innerEnd);
 }
 
-void tst_espera::waitAcrossMidnightLastsItsSeconds() {
+void tst_espera::waitAcrossMidnightLastsItsSeconds()
+{
     forms::SetClock(86399.0, 100.0); // 3 clock seconds take 30 real ms
     QElapsedTimer elapsed;
     elapsed.start();
@@ -110,7 +117,8 @@ void tst_espera::waitAcrossMidnightLastsItsSeconds() {
     QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
 }
 
-void tst_espera::endingUnwindsNestedWaits() {
+void tst_espera::endingUnwindsNestedWaits()
+{
     forms::UseRealClock();
     bool innerReturned = false;
     QTimer::singleShot(10, [&] {

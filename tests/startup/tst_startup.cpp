@@ -19,11 +19,13 @@ public:
     struct Seen {
         QString what;
         float clock;
+        int numActivos = -1; // the store as the window sees it
     };
     QList<Seen> seen;
     QPointer<frmSplash> splash;
 
-    bool eventFilter(QObject* object, QEvent* event) override {
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
         if (event->type() == QEvent::Show) {
             if (auto* s = qobject_cast<frmSplash*>(object)) {
                 splash = s;
@@ -32,7 +34,7 @@ public:
                 });
                 seen.append({QStringLiteral("splash shown"), forms::Timer()});
             } else if (qobject_cast<frmTrevolo*>(object)) {
-                seen.append({QStringLiteral("board shown"), forms::Timer()});
+                seen.append({QStringLiteral("board shown"), forms::Timer(), modGral::NumActivos});
             }
         }
         return false;
@@ -48,12 +50,36 @@ private slots:
     void init() { testing::CleanSlate(0.0, 100.0); } // 3 clock seconds take 30 real ms
     void cleanup() { frmTrevolo::Descargar(); }
 
+    void splashForThreeSecondsThenTheBoard_data();
     void splashForThreeSecondsThenTheBoard();
     void inputOnTheSplashChangesNothing();
     void splashLooksAsDesigned();
 };
 
-void tst_startup::splashForThreeSecondsThenTheBoard() {
+void tst_startup::splashForThreeSecondsThenTheBoard_data()
+{
+    QTest::addColumn<QByteArray>("file"); // msg.txt, if any
+    QTest::addColumn<int>("numActivos");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("no msg.txt") << QByteArray() << 0 << 0;
+    QTest::newRow("messages loaded before the board") << QByteArray("*a\r\nb\r\n*c\r\n") << 2 << 0;
+    QByteArray tooMany;
+    for (int i = 0; i < 60; ++i)
+        tooMany += "*m\r\n";
+    QTest::newRow("too many lines: told before the board") << tooMany << 51 << 1;
+}
+
+void tst_startup::splashForThreeSecondsThenTheBoard()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, numActivos);
+    QFETCH(int, boxes);
+    if (!file.isEmpty())
+        testing::WriteMsg(file);
+    int boxesBeforeBoard = -1;
+    testing::Boxes().onShow = [&](const forms::Box&) {
+        boxesBeforeBoard = frmTrevolo::Instancia().isVisible() ? 0 : 1;
+    };
     WindowWatch watch;
     qApp->installEventFilter(&watch);
     modGral::Main();
@@ -66,9 +92,14 @@ void tst_startup::splashForThreeSecondsThenTheBoard() {
     const float shownFor = watch.seen[1].clock - watch.seen[0].clock;
     QVERIFY2(shownFor >= 3.0f && shownFor < 4.5f, qPrintable(QString::number(shownFor)));
     QVERIFY(frmTrevolo::Instancia().isVisible());
+    QCOMPARE(watch.seen[2].numActivos, numActivos);
+    QCOMPARE(testing::Boxes().shown.size(), boxes);
+    if (boxes)
+        QCOMPARE(boxesBeforeBoard, 1);
 }
 
-void tst_startup::inputOnTheSplashChangesNothing() {
+void tst_startup::inputOnTheSplashChangesNothing()
+{
     WindowWatch watch;
     qApp->installEventFilter(&watch);
     QTimer::singleShot(5, [&watch] {
@@ -84,7 +115,8 @@ void tst_startup::inputOnTheSplashChangesNothing() {
     QVERIFY(watch.seen[1].clock - watch.seen[0].clock >= 3.0f);
 }
 
-void tst_startup::splashLooksAsDesigned() {
+void tst_startup::splashLooksAsDesigned()
+{
     frmSplash splash;
     splash.show();
     QVERIFY(splash.windowFlags() & Qt::SplashScreen); // no taskbar entry

@@ -4,24 +4,77 @@
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
+#include "forms/textfile.h"
+#include "startup/modGral.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtGlobal>
+
 #include <QtTest>
+#include <memory>
 
 namespace testing {
+namespace {
 
-BoxLog& Boxes() {
+std::unique_ptr<QTemporaryDir> folder;
+
+} // namespace
+
+QString Folder()
+{
+    return folder->path();
+}
+
+QString MsgPath()
+{
+    return folder->filePath(QStringLiteral("msg.txt"));
+}
+
+void WriteMsg(const QByteArray& bytes)
+{
+    QFile file(MsgPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadMsg()
+{
+    QFile file(MsgPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void FillStore(const QStringList& lines)
+{
+    modGral::Mensajes = {};
+    modGral::Activos = {};
+    modGral::NumActivos = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        modGral::Mensajes[size_t(i)] = lines[i];
+        if (lines[i].startsWith(u'*'))
+            modGral::Activos[modGral::NumActivos++] = lines[i];
+    }
+}
+
+BoxLog& Boxes()
+{
     static BoxLog log;
     return log;
 }
 
-void CleanSlate(double reading, double speed) {
+void CleanSlate(double reading, double speed)
+{
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     frmTrevolo::Descargar();
     forms::ClearEnd();
+    FillStore({});
+    modGral::Actual = 0;
+    modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
+    folder = std::make_unique<QTemporaryDir>();
+    forms::SetAppPath(folder->path());
     forms::SetClock(reading, speed);
     forms::SetRndSource({});
     Boxes() = BoxLog{};
@@ -36,7 +89,8 @@ void CleanSlate(double reading, double speed) {
     });
 }
 
-void ScriptRnd(const QList<float>& values) {
+void ScriptRnd(const QList<float>& values)
+{
     forms::SetRndSource([values, next = qsizetype(0)]() mutable {
         if (next >= values.size())
             qFatal("The scripted random numbers ran out after %lld draws", qlonglong(next));
@@ -47,7 +101,8 @@ void ScriptRnd(const QList<float>& values) {
 namespace {
 
 // Runs `built` once the board stands in its cycle.
-void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built) {
+void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built)
+{
     auto* probe = new QTimer(&board);
     probe->setInterval(1);
     QObject::connect(probe, &QTimer::timeout, [probe, &board, built] {
@@ -61,7 +116,8 @@ void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built)
 
 } // namespace
 
-void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built) {
+void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built)
+{
     frmTrevolo& board = frmTrevolo::Instancia();
     OnceBuilt(board, built);
     board.show();
@@ -69,14 +125,16 @@ void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built) {
     QTRY_VERIFY_WITH_TIMEOUT(forms::Ending(), 20000);
 }
 
-void RunBoard(const std::function<void(frmTrevolo&)>& inside) {
+void RunBoard(const std::function<void(frmTrevolo&)>& inside)
+{
     RunBoardUntilEnd([inside](frmTrevolo& board) {
         inside(board);
         forms::End();
     });
 }
 
-QString Hands(const frmTrevolo& board) {
+QString Hands(const frmTrevolo& board)
+{
     QString hands;
     for (int n = 1; n <= 25; ++n)
         hands += board.lblMano(n)->text();

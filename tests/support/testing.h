@@ -16,9 +16,10 @@ public:
 
 namespace testing {
 
-// Every test starts here: no windows, the program not ending, the clock reading `reading` and
-// running `speed` times faster than real time, the real random generator, and every box
-// answered by the log below.
+// Every test starts here: no windows, the program not ending, an empty message store, the
+// clock reading `reading` and running `speed` times faster than real time, the real random
+// generator, every box answered by the log below, and the executable's folder a fresh empty
+// temporary one (see Folder()).
 void CleanSlate(double reading = 0.0, double speed = 1.0);
 
 // The boxes shown since the last CleanSlate(), and the answers the input boxes get in turn
@@ -29,6 +30,15 @@ struct BoxLog {
     std::function<void(const forms::Box&)> onShow; // runs while the box is "open"
 };
 BoxLog& Boxes();
+
+// The executable's folder for this test, where msg.txt goes.
+QString Folder();
+QString MsgPath();
+void WriteMsg(const QByteArray& bytes);
+QByteArray ReadMsg();
+
+// The store from text lines, as a load of msg.txt would leave it.
+void FillStore(const QStringList& lines);
 
 // Random numbers that follow `values` in turn; running out fails the test loudly.
 void ScriptRnd(const QList<float>& values);

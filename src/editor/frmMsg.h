@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace forms {
+class IntervalTimer;
+}
+
+// "Mensajes Subliminales": lists the messages with a tick for the active ones, adds and removes
+// them, and on "Regresar" writes msg.txt and the store. Loaded afresh at every opening.
+class frmMsg : public QDialog {
+    Q_OBJECT
+public:
+    // Opens the editor modally over `board` and returns once it is unloaded. A save that leaves
+    // no active message stops `tSedu`, the board's flash.
+    static void Mostrar(QWidget* board, forms::IntervalTimer& tSedu);
+
+    QLabel* Label1;
+    QLineEdit* txtNvo;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QLabel* Label2;
+    QListWidget* lstMsg;
+    QPushButton* Command1;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    frmMsg(QWidget* board, forms::IntervalTimer& tSedu);
+
+    void Form_Load();
+    void txtNvo_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void AgregarItem(const QString& texto, bool marcado);
+
+    forms::IntervalTimer& tSedu;
+};

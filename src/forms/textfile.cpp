@@ -1,0 +1,150 @@
+#include "textfile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <optional>
+
+namespace forms {
+namespace {
+
+QString appPathOverride;
+
+const QByteArray utf8Bom("\xEF\xBB\xBF");
+
+// Windows-1252 where Qt knows it, else its Latin-1 subset.
+QStringDecoder windows1252Decoder()
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringConverter::Latin1);
+}
+
+QStringEncoder windows1252Encoder()
+{
+    QStringEncoder encoder("windows-1252");
+    return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringConverter::Latin1);
+}
+
+bool systemIsUtf8()
+{
+    return QStringEncoder(QStringConverter::System).encode(QStringLiteral("\u00E9")) ==
+           QByteArray("\xC3\xA9");
+}
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+// The bytes, or nothing when the encoding cannot hold every character: some encoders put a
+// substitute in silently, so the bytes must read back as the text.
+std::optional<QByteArray> encodeAll(QStringEncoder encoder, QStringDecoder decoder,
+                                    const QString& text)
+{
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError() || QString(decoder.decode(bytes)) != text)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+QString AppPath()
+{
+    return appPathOverride.isEmpty() ? QCoreApplication::applicationDirPath() : appPathOverride;
+}
+
+void SetAppPath(const QString& folder)
+{
+    appPathOverride = folder;
+}
+
+DecodedLines DecodeLines(const QByteArray& bytes)
+{
+    if (bytes.startsWith(utf8Bom)) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(bytes.mid(utf8Bom.size()));
+        if (!utf8.hasError())
+            return {splitLines(text), TextEncoding::Utf8WithBom};
+    } else {
+        QStringDecoder system(QStringConverter::System, QStringDecoder::Flag::Stateless);
+        const QString text = system.decode(bytes);
+        if (!system.hasError())
+            return {splitLines(text), TextEncoding::SystemCodePage};
+    }
+    QStringDecoder cp1252 = windows1252Decoder();
+    return {splitLines(cp1252.decode(bytes)), TextEncoding::Windows1252};
+}
+
+QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+
+    std::optional<QByteArray> bytes;
+    switch (encoding) {
+    case TextEncoding::SystemCodePage:
+        bytes = encodeAll(QStringEncoder(QStringConverter::System),
+                          QStringDecoder(QStringConverter::System), text);
+        break;
+    case TextEncoding::Utf8WithBom:
+        return utf8Bom + QStringEncoder(QStringConverter::Utf8).encode(text);
+    case TextEncoding::Windows1252:
+        bytes = encodeAll(windows1252Encoder(), windows1252Decoder(), text);
+        break;
+    }
+    if (bytes)
+        return *bytes;
+    // A character the file's encoding lacks: UTF-8 holds them all, with a byte-order mark
+    // where the system would not otherwise read it as UTF-8.
+    encoding = systemIsUtf8() ? TextEncoding::SystemCodePage : TextEncoding::Utf8WithBom;
+    return EncodeLines(lines, encoding);
+}
+
+bool FileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+ReadResult ReadLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, file.errorString()};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {{}, file.errorString()};
+    return {DecodeLines(bytes), {}};
+}
+
+QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding)
+{
+    TextEncoding written = encoding;
+    const QByteArray bytes = EncodeLines(lines, written);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    encoding = written;
+    return {};
+}
+
+} // namespace forms

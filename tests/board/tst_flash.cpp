@@ -1,0 +1,290 @@
+#include "board/frmTrevolo.h"
+#include "editor/frmMsg.h"
+#include "forms/clock.h"
+#include "forms/program.h"
+#include "startup/modGral.h"
+#include "support/testing.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+#include <climits>
+
+namespace {
+
+// Notes every flash of the board's message label: its text and how long it stayed up.
+class FlashWatch : public QObject {
+public:
+    struct Flash {
+        QString text;
+        float shown = 0.0f;
+        float hidden = -1.0f;
+    };
+    QList<Flash> flashes;
+    std::function<void()> afterEach; // runs when a flash has been hidden again
+
+    explicit FlashWatch(QLabel* label) { label->installEventFilter(this); }
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            flashes.append({static_cast<QLabel*>(object)->text(), forms::Timer()});
+        } else if (event->type() == QEvent::Hide && !flashes.isEmpty()) {
+            flashes.last().hidden = forms::Timer();
+            if (afterEach)
+                QTimer::singleShot(0, afterEach); // outside the flash
+        }
+        return false;
+    }
+
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Flash& f : flashes)
+            all << f.text;
+        return all;
+    }
+};
+
+// Switches the flashing on and runs until `count` flashes have been seen.
+void FlashUntil(FlashWatch& watch, qsizetype count)
+{
+    testing::RunBoardUntilEnd([&watch, count](frmTrevolo& board) {
+        board.mnuAcc[1]->trigger();
+        auto previous = watch.afterEach;
+        watch.afterEach = [&watch, count, previous] {
+            if (previous)
+                previous();
+            if (watch.flashes.size() >= count)
+                forms::End();
+        };
+        QTimer::singleShot(10000, [] { forms::End(); }); // a bound, should it never flash
+    });
+}
+
+} // namespace
+
+class tst_flash : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(0.0, 100.0); } // 5 s between flashes take 50 real ms
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void activeMessagesFlashInTurn_data();
+    void activeMessagesFlashInTurn();
+    void offAndOnContinuesWithTheNext();
+    void closingTheEditorRestartsAtTheFirst();
+    void noActiveMessageRefusesToStart();
+    void salirDuringAFlashEndsAtOnce();
+    void period_data();
+    void period();
+    void periodChangesOnlyTheInterval();
+};
+
+void tst_flash::activeMessagesFlashInTurn_data()
+{
+    QTest::addColumn<QStringList>("store");
+    QTest::addColumn<QStringList>("flashes");
+    QTest::addColumn<int>("actualAfter");
+    QTest::newRow("three wrap around")
+        << QStringList{"*A", "inactiva", "*B", "*C"} << QStringList{"A", "B", "C", "A", "B"} << 2;
+    QTest::newRow("one flashes every time")
+        << QStringList{"x", "*SOLO"} << QStringList{"SOLO", "SOLO", "SOLO"} << 0;
+    QTest::newRow("an empty active message flashes empty")
+        << QStringList{"*", "*Z"} << QStringList{"", "Z", ""} << 1;
+    QTest::newRow("only the first * is dropped") << QStringList{"**x"} << QStringList{"*x"} << 0;
+}
+
+void tst_flash::activeMessagesFlashInTurn()
+{
+    QFETCH(QStringList, store);
+    QFETCH(QStringList, flashes);
+    QFETCH(int, actualAfter);
+    testing::FillStore(store);
+    FlashWatch watch(frmTrevolo::Instancia().lblSedu);
+    FlashUntil(watch, flashes.size());
+
+    QCOMPARE(watch.texts(), flashes);
+    QCOMPARE(int(modGral::Actual), actualAfter);
+    for (const FlashWatch::Flash& f : watch.flashes) {
+        const float up = f.hidden - f.shown;
+        QVERIFY2(up >= 0.24f && up < 2.0f, qPrintable(QString::number(up)));
+    }
+    for (qsizetype i = 1; i < watch.flashes.size(); ++i) { // one a period, 5 s as designed
+        const float period = watch.flashes[i].shown - watch.flashes[i - 1].shown;
+        QVERIFY2(period > 4.0f && period < 8.0f, qPrintable(QString::number(period)));
+    }
+    QVERIFY(!frmTrevolo::Instancia().lblSedu->isVisible());
+}
+
+void tst_flash::offAndOnContinuesWithTheNext()
+{
+    testing::FillStore({"*A", "*B", "*C"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    FlashWatch watch(board.lblSedu);
+    bool checkedWhileOff = true;
+    watch.afterEach = [&] {
+        if (watch.flashes.size() != 2)
+            return;
+        board.mnuAcc[1]->trigger(); // off
+        checkedWhileOff = board.mnuAcc[1]->isChecked() || board.tSedu->isEnabled();
+        board.mnuAcc[1]->trigger(); // and on again
+    };
+    FlashUntil(watch, 3);
+    QVERIFY(!checkedWhileOff);
+    QCOMPARE(watch.texts(), QStringList({"A", "B", "C"}));
+}
+
+void tst_flash::closingTheEditorRestartsAtTheFirst()
+{
+    testing::FillStore({"*A", "*B", "*C"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    FlashWatch watch(board.lblSedu);
+    int actualAfterEditor = -1;
+    watch.afterEach = [&] {
+        if (watch.flashes.size() != 2)
+            return;
+        QTimer::singleShot(20, [] { QApplication::activeModalWidget()->close(); });
+        board.mnuArch[0]->trigger(); // returns once the editor is closed
+        actualAfterEditor = modGral::Actual;
+    };
+    FlashUntil(watch, 3);
+    QCOMPARE(actualAfterEditor, 0);
+    QCOMPARE(watch.texts(), QStringList({"A", "B", "A"}));
+    QCOMPARE(board.lblLetra.Count(), 26); // not built again
+}
+
+void tst_flash::noActiveMessageRefusesToStart()
+{
+    testing::FillStore({"inactiva"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    bool checkedDuringBox = false;
+    testing::Boxes().onShow = [&](const forms::Box&) {
+        checkedDuringBox = board.mnuAcc[1]->isChecked();
+    };
+    board.mnuAcc[1]->trigger();
+    const auto& shown = testing::Boxes().shown;
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, forms::Box::Kind::Message);
+    QCOMPARE(shown[0].text, QStringLiteral("No hay mensajes seleccionados"));
+    QCOMPARE(shown[0].title, QStringLiteral("Trevolo"));
+    QCOMPARE(shown[0].icon, forms::Icon::Information);
+    QVERIFY(checkedDuringBox); // the mark goes back after the message
+    QVERIFY(!board.mnuAcc[1]->isChecked());
+    QVERIFY(!board.tSedu->isEnabled());
+}
+
+void tst_flash::salirDuringAFlashEndsAtOnce()
+{
+    testing::FillStore({"*A"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    struct DuringFlash : QObject {
+        frmTrevolo& board;
+        float endedAt = -1.0f;
+        explicit DuringFlash(frmTrevolo& b)
+            : board(b)
+        {
+        }
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && endedAt < 0.0f)
+                QTimer::singleShot(0, this, [this] { // within the flash's own wait
+                    endedAt = forms::Timer();
+                    board.mnuArch[2]->trigger();
+                });
+            return false;
+        }
+    } during(board);
+    board.lblSedu->installEventFilter(&during);
+    testing::RunBoardUntilEnd([](frmTrevolo& b) { b.mnuAcc[1]->trigger(); });
+    QVERIFY(during.endedAt >= 0.0f);
+    QVERIFY(forms::Ending());
+    QVERIFY(!board.isVisible());
+    QVERIFY(!board.lblSedu->isVisible());
+}
+
+void tst_flash::period_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<qint32>("interval");
+    QTest::addColumn<QStringList>("messages");
+    const QString number = QStringLiteral("Introduzca un numero");
+    QTest::newRow("1") << "C" << QStringList{"1"} << 1000 << QStringList();
+    QTest::newRow("2.5") << "C" << QStringList{"2.5"} << 2500 << QStringList();
+    QTest::newRow("2,5 in Spanish") << "es_ES" << QStringList{"2,5"} << 2500 << QStringList();
+    QTest::newRow("2,5 is no number in C")
+        << "C" << QStringList{"2,5", "3"} << 3000 << QStringList{number};
+    QTest::newRow("rounded to the millisecond")
+        << "C" << QStringList{"1.2346"} << 1235 << QStringList();
+    QTest::newRow("0.5 gives six seconds") << "C" << QStringList{"0.5"} << 6000 << QStringList();
+    QTest::newRow("0 gives six seconds") << "es_ES" << QStringList{"0"} << 6000 << QStringList();
+    QTest::newRow("-3 gives six seconds") << "C" << QStringList{"-3"} << 6000 << QStringList();
+    QTest::newRow("empty, then a number")
+        << "C" << QStringList{"", "7"} << 7000 << QStringList{number};
+    QTest::newRow("cancel twice, then a number")
+        << "es_ES" << QStringList{QString(), QString(), "8"} << 8000 << QStringList{number, number};
+    QTest::newRow("abc") << "C" << QStringList{"abc", "9"} << 9000 << QStringList{number};
+    QTest::newRow("nan and inf are no numbers") << "C" << QStringList{"nan", "inf", "-inf", "2"}
+                                                << 2000 << QStringList{number, number, number};
+    QTest::newRow("largest period that fits")
+        << "C" << QStringList{"2147483.647"} << INT_MAX << QStringList();
+    QTest::newRow("too large, then a number")
+        << "C" << QStringList{"2147484", "4"} << 4000
+        << QStringList{QStringLiteral("El periodo no puede pasar de 2147483 segundos")};
+}
+
+void tst_flash::period()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, answers);
+    QFETCH(qint32, interval);
+    QFETCH(QStringList, messages);
+    QLocale::setDefault(QLocale(locale));
+    frmTrevolo& board = frmTrevolo::Instancia();
+    testing::Boxes().answers = answers;
+    board.mnuAcc[0]->trigger();
+
+    QCOMPARE(board.tSedu->interval(), interval);
+    QStringList shownMessages;
+    int inputs = 0;
+    for (const forms::Box& box : testing::Boxes().shown) {
+        if (box.kind == forms::Box::Kind::Input) {
+            ++inputs;
+            QCOMPARE(box.text,
+                     QStringLiteral("Introduzca el periodo de cambio de mensajes en segundos"));
+            QCOMPARE(box.title, QStringLiteral("Trevolo "));
+        } else {
+            shownMessages << box.text;
+            QCOMPARE(box.title, QStringLiteral("Trevolo"));
+            QCOMPARE(box.icon, forms::Icon::Information);
+        }
+    }
+    QCOMPARE(shownMessages, messages);
+    QCOMPARE(inputs, answers.size()); // asked again after every refusal, until a number
+}
+
+void tst_flash::periodChangesOnlyTheInterval()
+{
+    testing::FillStore({"*A"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    board.mnuAcc[1]->trigger();
+    modGral::Actual = 0;
+    testing::Boxes().answers = {QStringLiteral("12")};
+    board.mnuAcc[0]->trigger();
+    QVERIFY(board.tSedu->isEnabled());
+    QVERIFY(board.mnuAcc[1]->isChecked());
+    QCOMPARE(board.tSedu->interval(), 12000);
+
+    board.mnuAcc[1]->trigger(); // off
+    testing::Boxes().answers = {QStringLiteral("3")};
+    board.mnuAcc[0]->trigger();
+    QVERIFY(!board.tSedu->isEnabled());
+    QCOMPARE(board.tSedu->interval(), 3000);
+}
+
+QTEST_MAIN(tst_flash)
+#include "tst_flash.moc"

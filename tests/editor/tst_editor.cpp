@@ -1,0 +1,580 @@
+#include "board/frmTrevolo.h"
+#include "editor/frmMsg.h"
+#include "forms/clock.h"
+#include "forms/program.h"
+#include "forms/units.h"
+#include "startup/modGral.h"
+#include "support/testing.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+using Items = QList<QPair<QString, bool>>; // text and tick, top to bottom
+
+Items items(const frmMsg& editor)
+{
+    Items all;
+    for (int i = 0; i < editor.lstMsg->count(); ++i)
+        all.append(
+            {editor.lstMsg->item(i)->text(), editor.lstMsg->item(i)->checkState() == Qt::Checked});
+    return all;
+}
+
+void tick(frmMsg& editor, int row, bool on)
+{
+    editor.lstMsg->item(row)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+// Highlights `row` and presses "Quitar <<".
+void remove(frmMsg& editor, int row)
+{
+    editor.lstMsg->setCurrentRow(row);
+    editor.Command3->click();
+}
+
+void add(frmMsg& editor, const QString& typed)
+{
+    editor.txtNvo->clear();
+    editor.txtNvo->insert(typed); // as typed: keyClicks knows no accents
+    editor.Command2->click();
+}
+
+// The next widget the Tab key reaches.
+QWidget* nextTab(QWidget* from)
+{
+    QWidget* next = from->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+// Opens the editor over `board` as the board does and runs `inside` while it is open; returns
+// once it has been unloaded. Whatever `inside` leaves open, a failed check included, is closed
+// from the title bar.
+void WithEditor(forms::IntervalTimer& timer, const std::function<void(frmMsg&)>& inside,
+                QWidget* board = nullptr)
+{
+    QTimer::singleShot(0, [inside] {
+        QPointer<frmMsg> editor = qobject_cast<frmMsg*>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        inside(*editor);
+        if (editor && editor->isVisible())
+            editor->close();
+    });
+    frmMsg::Mostrar(board, timer);
+}
+
+QByteArray lines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += (i % 3 ? "M" : "*M") + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class tst_editor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        testing::CleanSlate();
+        timer = std::make_unique<forms::IntervalTimer>(nullptr, 5000, true);
+    }
+
+    void opensFromTheStore_data();
+    void opensFromTheStore();
+    void windowAsDesigned();
+    void addingUppercasesAndEmptiesTheBox();
+    void aLineBreakCannotSplitAMessage();
+    void quitarWithNothingHighlightedDoesNothing();
+    void quitarMovesTheItemBack_data();
+    void quitarMovesTheItemBack();
+    void savedLeadingStarMakesTheMessageActiveNextTime();
+    void save_data();
+    void save();
+    void the52ndMessageIsRefused();
+    void aFailedSaveKeepsEverything();
+    void closingFromTheTitleBarDiscards();
+    void enterAndEscapeDoNotClose();
+    void accessKeys();
+    void unchangedFileRoundTrips_data();
+    void unchangedFileRoundTrips();
+    void flashGoesOnWhileOpenAndHandsWait();
+    void stoppedByTheEditorKeepsTheCheckMark();
+
+private:
+    std::unique_ptr<forms::IntervalTimer> timer;
+};
+
+void tst_editor::opensFromTheStore_data()
+{
+    QTest::addColumn<QStringList>("store");
+    QTest::addColumn<Items>("expected");
+    QTest::newRow("inactive then active")
+        << QStringList{"uno", "*dos"} << Items{{"uno", false}, {"dos", true}};
+    QTest::newRow("empty store") << QStringList{} << Items{};
+    QTest::newRow("* alone is a ticked empty item") << QStringList{"*"} << Items{{"", true}};
+    QTest::newRow("** shows one *") << QStringList{"**x"} << Items{{"*x", true}};
+    // A blank line of msg.txt leaves an empty entry: the messages after it still show.
+    QTest::newRow("an empty entry does not end the list")
+        << QStringList{"a", "", "*b", "", "c"} << Items{{"a", false}, {"b", true}, {"c", false}};
+    QStringList full;
+    Items all;
+    for (int i = 0; i <= modGral::UltimoMensaje; ++i) {
+        full << QStringLiteral("M%1").arg(i);
+        all.append({full.last(), false});
+    }
+    QTest::newRow("all 51, the last included") << full << all;
+}
+
+void tst_editor::opensFromTheStore()
+{
+    QFETCH(QStringList, store);
+    QFETCH(Items, expected);
+    testing::FillStore(store);
+    WithEditor(*timer, [&](frmMsg& editor) {
+        QCOMPARE(items(editor), expected);
+        QCOMPARE(editor.Command3->isEnabled(), !expected.isEmpty());
+        QVERIFY(!editor.Command2->isEnabled());
+        QVERIFY(editor.Command1->isEnabled());
+        QCOMPARE(editor.focusWidget(), editor.Command1);
+        QVERIFY(editor.txtNvo->text().isEmpty());
+        QVERIFY(editor.lstMsg->selectedItems().isEmpty());
+    });
+}
+
+void tst_editor::windowAsDesigned()
+{
+    frmTrevolo& board = frmTrevolo::Instancia();
+    WithEditor(
+        *board.tSedu,
+        [&board](frmMsg& opened) {
+            frmMsg* editor = &opened;
+            QCOMPARE(editor->windowTitle(), QStringLiteral("Mensajes Subliminales"));
+            QVERIFY(editor->isModal());
+            QCOMPARE(editor->parentWidget(), &board); // centred over the board
+            QCOMPARE(editor->size(), QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
+            QVERIFY(!(editor->windowFlags() & Qt::WindowMinimizeButtonHint));
+            struct Control {
+                QWidget* widget;
+                QRect twips;
+            };
+            const Control table[] = {
+                {editor->Label1, {120, 60, 4155, 375}},
+                {editor->txtNvo, {60, 300, 4815, 375}},
+                {editor->Command2, {2820, 960, 1935, 375}},
+                {editor->Command3, {2820, 1440, 1935, 375}},
+                {editor->Label2, {5040, 60, 3435, 315}},
+                {editor->lstMsg, {4980, 300, 4875, 2310}},
+                {editor->Command1, {8640, 2820, 1215, 375}},
+            };
+            for (const Control& c : table)
+                QCOMPARE(c.widget->geometry(),
+                         QRect(forms::PixelsX(c.twips.x()), forms::PixelsY(c.twips.y()),
+                               forms::PixelsX(c.twips.width()), forms::PixelsY(c.twips.height())));
+            QCOMPARE(editor->Label1->text(), QStringLiteral("Nuevo Mensaje"));
+            QCOMPARE(editor->Label2->text(), QStringLiteral("Lista de mensajes"));
+            QCOMPARE(editor->Command1->text(), QStringLiteral("&Regresar"));
+            QCOMPARE(editor->Command2->text(), QStringLiteral("&Agregar >>"));
+            QCOMPARE(editor->Command3->text(), QStringLiteral("&Quitar <<"));
+            QVERIFY(editor->Command2->font().bold() && editor->Command3->font().bold());
+            QCOMPARE(editor->Command2->font().pointSizeF(), 8.25);
+            QVERIFY(!editor->Command1->font().bold());
+            // Tab order: Regresar, the list, the text box, Agregar, Quitar.
+            QCOMPARE(nextTab(editor->Command1), editor->lstMsg);
+            QCOMPARE(nextTab(editor->lstMsg), editor->txtNvo);
+            QCOMPARE(nextTab(editor->txtNvo), editor->Command2);
+            QCOMPARE(nextTab(editor->Command2), editor->Command3);
+            // The controls stay where they are when the window is resized.
+            editor->resize(editor->width() * 2, editor->height() * 2);
+            QCOMPARE(editor->Command1->pos(), QPoint(forms::PixelsX(8640), forms::PixelsY(2820)));
+        },
+        &board);
+}
+
+void tst_editor::addingUppercasesAndEmptiesTheBox()
+{
+    testing::FillStore({"*uno"});
+    WithEditor(*timer, [](frmMsg& editor) {
+        remove(editor, 0);
+        const bool quitarBefore = editor.Command3->isEnabled();
+        editor.txtNvo->clear();
+        QVERIFY(!editor.Command2->isEnabled());
+        editor.txtNvo->insert(QStringLiteral("hola señor"));
+        QVERIFY(editor.Command2->isEnabled());
+        editor.Command2->click();
+        QCOMPARE(items(editor), Items({{"HOLA SEÑOR", false}}));
+        QVERIFY(editor.txtNvo->text().isEmpty());
+        QVERIFY(!editor.Command2->isEnabled());
+        QCOMPARE(editor.Command3->isEnabled(), quitarBefore); // adding does not change it
+        add(editor, QStringLiteral("hola señor"));            // no check for duplicates
+        QCOMPARE(editor.lstMsg->count(), 2);
+    });
+}
+
+void tst_editor::aLineBreakCannotSplitAMessage()
+{
+    WithEditor(*timer, [](frmMsg& editor) {
+        editor.txtNvo->setText(QStringLiteral("uno\ndos\r\ntres"));
+        editor.Command2->click();
+        QCOMPARE(editor.lstMsg->count(), 1);
+        QVERIFY(!editor.lstMsg->item(0)->text().contains(u'\n'));
+        QVERIFY(!editor.lstMsg->item(0)->text().contains(u'\r'));
+        editor.Command1->click();
+    });
+    QCOMPARE(testing::ReadMsg().count("\r\n"), 1);
+}
+
+void tst_editor::quitarWithNothingHighlightedDoesNothing()
+{
+    testing::FillStore({"a", "*b"});
+    WithEditor(*timer, [](frmMsg& editor) {
+        editor.lstMsg->setCurrentRow(-1);
+        editor.Command3->click();
+        QCOMPARE(items(editor), Items({{"a", false}, {"b", true}}));
+        QVERIFY(editor.txtNvo->text().isEmpty());
+        QVERIFY(editor.Command3->isEnabled());
+    });
+}
+
+void tst_editor::quitarMovesTheItemBack_data()
+{
+    QTest::addColumn<QStringList>("store");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Items>("left");
+    QTest::newRow("the only item") << QStringList{"*solo"} << 0 << "solo" << Items{};
+    QTest::newRow("* alone leaves the box empty") << QStringList{"*"} << 0 << "" << Items{};
+    QTest::newRow("the middle of three, its tick lost")
+        << QStringList{"a", "*b", "*c"} << 1 << "b" << Items{{"a", false}, {"c", true}};
+}
+
+void tst_editor::quitarMovesTheItemBack()
+{
+    QFETCH(QStringList, store);
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    QFETCH(Items, left);
+    testing::FillStore(store);
+    WithEditor(*timer, [&](frmMsg& editor) {
+        remove(editor, row);
+        QCOMPARE(items(editor), left);
+        QCOMPARE(editor.txtNvo->text(), text);
+        QCOMPARE(editor.txtNvo->selectedText(), text); // wholly selected
+        QCOMPARE(editor.Command2->isEnabled(), !text.isEmpty());
+        QCOMPARE(editor.Command3->isEnabled(), !left.isEmpty());
+        QVERIFY(editor.lstMsg->selectedItems().isEmpty()); // nothing highlighted after
+        QCOMPARE(editor.lstMsg->currentRow(), -1);
+    });
+}
+
+void tst_editor::savedLeadingStarMakesTheMessageActiveNextTime()
+{
+    testing::FillStore({"*a"});
+    WithEditor(*timer, [](frmMsg& editor) {
+        add(editor, QStringLiteral("*nuevo"));
+        editor.Command1->click();
+    });
+    QCOMPARE(testing::ReadMsg(), QByteArray("*a\r\n*NUEVO\r\n"));
+    QCOMPARE(int(modGral::NumActivos), 1); // not by this save
+    QCOMPARE(modGral::Mensajes[1], QStringLiteral("*NUEVO"));
+
+    testing::FillStore({});
+    modGral::CargarMensajes();
+    QCOMPARE(int(modGral::NumActivos), 2);
+    WithEditor(*timer, [](frmMsg& editor) {
+        QCOMPARE(items(editor), Items({{"a", true}, {"NUEVO", true}}));
+    });
+}
+
+void tst_editor::save_data()
+{
+    QTest::addColumn<QStringList>("store");
+    QTest::addColumn<bool>("timerBefore");
+    QTest::addColumn<std::function<void(frmMsg&)>>("edit");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("timerAfter");
+
+    QTest::newRow("no tick left stops the flash")
+        << QStringList{"*A", "B"} << true
+        << std::function<void(frmMsg&)>([](frmMsg& e) { tick(e, 0, false); })
+        << QByteArray("A\r\nB\r\n") << false;
+    QTest::newRow("ticks never start the flash")
+        << QStringList{"A", "B"} << false
+        << std::function<void(frmMsg&)>([](frmMsg& e) { tick(e, 1, true); })
+        << QByteArray("A\r\n*B\r\n") << false;
+    QTest::newRow("ticks keep a running flash")
+        << QStringList{"*A"} << true
+        << std::function<void(frmMsg&)>([](frmMsg& e) { add(e, QStringLiteral("b")); })
+        << QByteArray("*A\r\nB\r\n") << true;
+    QTest::newRow("five reduced to two") << QStringList{"1", "*2", "3", "*4", "5"} << true
+                                         << std::function<void(frmMsg&)>([](frmMsg& e) {
+                                                remove(e, 4);
+                                                remove(e, 2);
+                                                remove(e, 0);
+                                            })
+                                         << QByteArray("*2\r\n*4\r\n") << true;
+    // An empty list is saved too: removed messages must not keep flashing or come back.
+    QTest::newRow("an emptied list empties the file")
+        << QStringList{"*A", "B"} << true << std::function<void(frmMsg&)>([](frmMsg& e) {
+               remove(e, 1);
+               remove(e, 0);
+           })
+        << QByteArray() << false;
+    QTest::newRow("an empty store saves an empty file")
+        << QStringList{} << false << std::function<void(frmMsg&)>([](frmMsg&) {}) << QByteArray()
+        << false;
+    QTest::newRow("blank entries are not written back")
+        << QStringList{"a", "", "*b"} << true << std::function<void(frmMsg&)>([](frmMsg&) {})
+        << QByteArray("a\r\n*b\r\n") << true;
+    QStringList full;
+    for (int i = 0; i <= modGral::UltimoMensaje; ++i)
+        full << QStringLiteral("*M%1").arg(i);
+    QByteArray fullFile;
+    for (const QString& line : full)
+        fullFile += line.toUtf8() + "\r\n";
+    QTest::newRow("the 51st message survives")
+        << full << true << std::function<void(frmMsg&)>([](frmMsg&) {}) << fullFile << true;
+}
+
+void tst_editor::save()
+{
+    QFETCH(QStringList, store);
+    QFETCH(bool, timerBefore);
+    QFETCH(std::function<void(frmMsg&)>, edit);
+    QFETCH(QByteArray, file);
+    QFETCH(bool, timerAfter);
+    testing::FillStore(store);
+    timer->setEnabled(timerBefore);
+    Items saved;
+    WithEditor(*timer, [&](frmMsg& editor) {
+        edit(editor);
+        saved = items(editor);
+        editor.Command1->click();
+        QVERIFY(!editor.isVisible());
+    });
+
+    QCOMPARE(testing::ReadMsg(), file);
+    QCOMPARE(timer->isEnabled(), timerAfter);
+    // The store is the list, as a load of the new file would make it.
+    int active = 0;
+    for (int i = 0; i <= modGral::UltimoMensaje; ++i) {
+        const QString line = i < saved.size()
+                                 ? (saved[i].second ? u'*' + saved[i].first : saved[i].first)
+                                 : QString();
+        QCOMPARE(modGral::Mensajes[size_t(i)], line);
+        if (i < saved.size() && saved[i].second)
+            QCOMPARE(modGral::Activos[size_t(active++)], line);
+    }
+    QCOMPARE(int(modGral::NumActivos), active);
+    for (int i = active; i <= modGral::UltimoMensaje; ++i)
+        QVERIFY(modGral::Activos[size_t(i)].isEmpty());
+}
+
+void tst_editor::the52ndMessageIsRefused()
+{
+    testing::WriteMsg(lines(51));
+    modGral::CargarMensajes();
+    WithEditor(*timer, [](frmMsg& editor) {
+        QCOMPARE(editor.lstMsg->count(), 51);
+        QTest::keyClicks(editor.txtNvo, QStringLiteral("otro"));
+        editor.Command2->click();
+        QCOMPARE(editor.lstMsg->count(), 51);
+        QCOMPARE(editor.txtNvo->text(), QStringLiteral("otro")); // kept for later
+        const auto& shown = testing::Boxes().shown;
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.contains(QStringLiteral("51")), qPrintable(shown[0].text));
+        remove(editor, 0);
+        editor.txtNvo->setText(QStringLiteral("otro"));
+        editor.Command2->click();
+        QCOMPARE(editor.lstMsg->count(), 51);
+        editor.Command1->click();
+    });
+    QCOMPARE(testing::ReadMsg(), lines(51).mid(4) + "OTRO\r\n");
+}
+
+void tst_editor::aFailedSaveKeepsEverything()
+{
+    testing::FillStore({"*viejo"});
+    QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("msg.txt"))); // cannot be replaced
+    bool openAfterFailure = false;
+    WithEditor(*timer, [&](frmMsg& editor) {
+        add(editor, QStringLiteral("nuevo"));
+        tick(editor, 0, false);
+        editor.Command1->click();
+        openAfterFailure = editor.isVisible();
+        QCOMPARE(items(editor), Items({{"viejo", false}, {"NUEVO", false}}));
+        const auto& shown = testing::Boxes().shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, forms::Icon::Critical);
+        QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())),
+                 qPrintable(shown[0].text));
+        QCOMPARE(modGral::Mensajes[0], QStringLiteral("*viejo"));
+        QCOMPARE(int(modGral::NumActivos), 1);
+
+        // Once the way is clear, the same edits save.
+        QVERIFY(QDir(testing::Folder()).rmdir(QStringLiteral("msg.txt")));
+        editor.Command1->click();
+    });
+    QVERIFY(openAfterFailure);
+    QCOMPARE(testing::ReadMsg(), QByteArray("viejo\r\nNUEVO\r\n"));
+    QVERIFY(!timer->isEnabled());
+    QStringList left = QDir(testing::Folder()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList{"msg.txt"}); // no temporary file left behind
+}
+
+void tst_editor::closingFromTheTitleBarDiscards()
+{
+    testing::WriteMsg("*uno\r\ndos\r\n");
+    modGral::CargarMensajes();
+    WithEditor(*timer, [](frmMsg& editor) {
+        add(editor, QStringLiteral("tres"));
+        tick(editor, 0, false);
+        QVERIFY(editor.close());
+    });
+    QCOMPARE(testing::ReadMsg(), QByteArray("*uno\r\ndos\r\n"));
+    QCOMPARE(int(modGral::NumActivos), 1);
+    QVERIFY(modGral::Mensajes[2].isEmpty());
+    QVERIFY(timer->isEnabled());
+    WithEditor(*timer, [](frmMsg& editor) { // the next opening starts from the store again
+        QCOMPARE(items(editor), Items({{"uno", true}, {"dos", false}}));
+    });
+}
+
+void tst_editor::enterAndEscapeDoNotClose()
+{
+    WithEditor(*timer, [](frmMsg& editor) {
+        editor.txtNvo->setFocus();
+        QTest::keyClicks(editor.txtNvo, QStringLiteral("algo"));
+        QTest::keyClick(editor.txtNvo, Qt::Key_Return);
+        QTest::keyClick(editor.txtNvo, Qt::Key_Enter);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.lstMsg->count(), 0);
+        QTest::keyClick(&editor, Qt::Key_Escape);
+        QTest::keyClick(editor.txtNvo, Qt::Key_Escape);
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.txtNvo->text(), QStringLiteral("algo"));
+        // Enter on a focused button presses it, as on any desktop.
+        editor.Command2->setFocus();
+        QTest::keyClick(editor.Command2, Qt::Key_Return);
+        QCOMPARE(editor.lstMsg->count(), 1);
+    });
+    QVERIFY(testing::ReadMsg().isEmpty()); // nothing saved
+}
+
+void tst_editor::accessKeys()
+{
+    testing::FillStore({"*uno"});
+    WithEditor(*timer, [](frmMsg& editor) {
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QWindow* window = editor.windowHandle();
+        editor.lstMsg->setCurrentRow(0);
+        // An access key presses its button visibly: the click lands a moment later.
+        QTest::keyClick(window, Qt::Key_Q, Qt::AltModifier); // Quitar
+        QTRY_COMPARE(editor.lstMsg->count(), 0);
+        QCOMPARE(editor.txtNvo->text(), QStringLiteral("uno"));
+        QTest::keyClick(window, Qt::Key_A, Qt::AltModifier); // Agregar
+        QTRY_COMPARE(items(editor), Items({{"UNO", false}}));
+        QTest::keyClick(window, Qt::Key_R, Qt::AltModifier); // Regresar
+        QTRY_VERIFY(!editor.isVisible());
+    });
+    QCOMPARE(testing::ReadMsg(), QByteArray("UNO\r\n"));
+}
+
+void tst_editor::unchangedFileRoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("UTF-8 with accents") << QByteArray("*Acción\r\nniño\r\n*\r\n**x\r\n");
+    QTest::newRow("Windows-1252") << QByteArray("*Acci\xF3n\r\nni\xF1o \x80\r\n");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF*uno\r\ndos\r\n");
+    QTest::newRow("51 lines") << lines(51);
+}
+
+void tst_editor::unchangedFileRoundTrips()
+{
+    QFETCH(QByteArray, bytes);
+    testing::WriteMsg(bytes);
+    modGral::CargarMensajes();
+    WithEditor(*timer, [](frmMsg& editor) { editor.Command1->click(); });
+    QCOMPARE(testing::ReadMsg(), bytes);
+}
+
+void tst_editor::flashGoesOnWhileOpenAndHandsWait()
+{
+    testing::CleanSlate(0.0, 1000.0); // 600 clock seconds take 0.6 real ones
+    testing::FillStore({"*A"});
+    int flashesWhileOpen = 0;
+    QString handsBefore, handsWhileOpen, handsAfter;
+    testing::RunBoardUntilEnd([&](frmTrevolo& board) {
+        board.mnuAcc[1]->trigger();
+        QTimer::singleShot(0, [&] {
+            int flashes = 0;
+            struct Count : QObject {
+                int& n;
+                explicit Count(int& count)
+                    : n(count)
+                {
+                }
+                bool eventFilter(QObject*, QEvent* e) override
+                {
+                    n += e->type() == QEvent::Show;
+                    return false;
+                }
+            } count(flashes);
+            board.lblSedu->installEventFilter(&count);
+            handsBefore = testing::Hands(board);
+            QTimer::singleShot(1000, [&] { // more than 600 clock seconds with the editor open
+                flashesWhileOpen = flashes;
+                handsWhileOpen = testing::Hands(board);
+                QApplication::activeModalWidget()->close();
+            });
+            board.mnuArch[0]->trigger();
+            board.lblSedu->removeEventFilter(&count);
+            // The wait that ended meanwhile resumes now: the hands are drawn at once.
+            QTimer::singleShot(30, [&] {
+                handsAfter = testing::Hands(board);
+                forms::End();
+            });
+        });
+    });
+    QVERIFY2(flashesWhileOpen >= 50, qPrintable(QString::number(flashesWhileOpen)));
+    QCOMPARE(handsWhileOpen, handsBefore);
+    QVERIFY(handsAfter != handsBefore);
+}
+
+void tst_editor::stoppedByTheEditorKeepsTheCheckMark()
+{
+    testing::FillStore({"*A"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    board.mnuAcc[1]->trigger();
+    QVERIFY(board.tSedu->isEnabled());
+    WithEditor(*board.tSedu, [](frmMsg& editor) {
+        tick(editor, 0, false);
+        editor.Command1->click();
+    });
+    QVERIFY(!board.tSedu->isEnabled());
+    QVERIFY(board.mnuAcc[1]->isChecked()); // the editor leaves the mark alone
+    board.mnuAcc[1]->trigger();            // removes the mark
+    QVERIFY(!board.mnuAcc[1]->isChecked());
+    QVERIFY(testing::Boxes().shown.isEmpty());
+    board.mnuAcc[1]->trigger(); // nothing active any more
+    QCOMPARE(testing::Boxes().shown.size(), 1);
+    QVERIFY(!board.mnuAcc[1]->isChecked());
+    QVERIFY(!board.tSedu->isEnabled());
+}
+
+QTEST_MAIN(tst_editor)
+#include "tst_editor.moc"

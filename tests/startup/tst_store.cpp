@@ -1,0 +1,239 @@
+#include "forms/textfile.h"
+#include "startup/modGral.h"
+#include "support/testing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <unistd.h>
+
+using modGral::Activos;
+using modGral::Mensajes;
+using modGral::NumActivos;
+
+namespace {
+
+QByteArray crlfLines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += (i % 2 ? "*msg " : "msg ") + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class tst_store : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { testing::CleanSlate(); }
+
+    void load_data();
+    void load();
+    void missingFileOrFolderIsAnEmptyStore_data();
+    void missingFileOrFolderIsAnEmptyStore();
+    void moreThan51LinesKeepsTheFirstAndTellsOnce_data();
+    void moreThan51LinesKeepsTheFirstAndTellsOnce();
+    void unreadableFileIsReportedAndEmpty();
+    void fileWithoutReadPermission();
+    void pathRule_data();
+    void pathRule();
+    void encodingRoundTrip_data();
+    void encodingRoundTrip();
+};
+
+void tst_store::load_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("mensajes");
+    QTest::addColumn<QStringList>("activos");
+    QTest::addColumn<forms::TextEncoding>("encoding");
+    const auto utf8 = forms::TextEncoding::SystemCodePage;
+
+    QTest::newRow("four lines, 2nd and 4th active")
+        << QByteArray("uno\r\n*dos\r\ntres\r\n*cuatro\r\n")
+        << QStringList{"uno", "*dos", "tres", "*cuatro"} << QStringList{"*dos", "*cuatro"} << utf8;
+    QTest::newRow("* alone is active and empty")
+        << QByteArray("*\r\n") << QStringList{"*"} << QStringList{"*"} << utf8;
+    QTest::newRow("** keeps one *")
+        << QByteArray("**x\r\n") << QStringList{"**x"} << QStringList{"**x"} << utf8;
+    QTest::newRow("last line without an end")
+        << QByteArray("a\r\n*b") << QStringList{"a", "*b"} << QStringList{"*b"} << utf8;
+    QTest::newRow("lone LF and lone CR end lines too")
+        << QByteArray("a\nb\r*c\r\nd\n") << QStringList{"a", "b", "*c", "d"} << QStringList{"*c"}
+        << utf8;
+    QTest::newRow("blank lines are stored empty, later lines still load")
+        << QByteArray("a\r\n\r\n*b\r\n") << QStringList{"a", "", "*b"} << QStringList{"*b"} << utf8;
+    QTest::newRow("UTF-8 accents")
+        << QByteArray("*caña\r\nacción\r\n") << QStringList{"*caña", "acción"}
+        << QStringList{"*caña"} << utf8;
+    QTest::newRow("Windows-1252 bytes") << QByteArray("*ca\xF1"
+                                                      "a\r\nacci\xF3n \x80\r\n")
+                                        << QStringList{"*caña", "acción €"} << QStringList{"*caña"}
+                                        << forms::TextEncoding::Windows1252;
+    QTest::newRow("UTF-8 with a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF*primero\r\n") << QStringList{"*primero"}
+        << QStringList{"*primero"} << forms::TextEncoding::Utf8WithBom;
+}
+
+void tst_store::load()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, mensajes);
+    QFETCH(QStringList, activos);
+    QFETCH(forms::TextEncoding, encoding);
+    testing::WriteMsg(bytes);
+    modGral::Actual = 3;
+    modGral::CargarMensajes();
+
+    for (int i = 0; i <= modGral::UltimoMensaje; ++i) {
+        QCOMPARE(Mensajes[size_t(i)], mensajes.value(i));
+        QCOMPARE(Activos[size_t(i)], activos.value(i));
+    }
+    QCOMPARE(int(NumActivos), activos.size());
+    QCOMPARE(modGral::CodificacionMsg, encoding);
+    QCOMPARE(int(modGral::Actual), 3); // the load leaves it alone
+    QVERIFY(testing::Boxes().shown.isEmpty());
+}
+
+void tst_store::missingFileOrFolderIsAnEmptyStore_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("no file") << "none";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("a folder named msg.txt") << "folder";
+}
+
+void tst_store::missingFileOrFolderIsAnEmptyStore()
+{
+    QFETCH(QString, what);
+    if (what == QStringLiteral("empty"))
+        testing::WriteMsg({});
+    else if (what == QStringLiteral("folder"))
+        QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("msg.txt")));
+    NumActivos = 7;
+    modGral::CargarMensajes();
+    QCOMPARE(int(NumActivos), 0);
+    for (int i = 0; i <= modGral::UltimoMensaje; ++i)
+        QVERIFY(Mensajes[size_t(i)].isEmpty() && Activos[size_t(i)].isEmpty());
+    QVERIFY(testing::Boxes().shown.isEmpty());
+}
+
+void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("51 lines") << crlfLines(51) << false;
+    QTest::newRow("52 lines") << crlfLines(52) << true;
+    QTest::newRow("51 lines, then blank ones") << crlfLines(51) + "\r\n\r\n" << false;
+}
+
+void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, told);
+    testing::WriteMsg(bytes);
+    modGral::CargarMensajes();
+    QCOMPARE(Mensajes[50], QStringLiteral("*msg 51"));
+    QCOMPARE(Mensajes[0], QStringLiteral("*msg 1"));
+    QCOMPARE(int(NumActivos), 26);
+    QCOMPARE(Activos[25], QStringLiteral("*msg 51"));
+    const auto& shown = testing::Boxes().shown;
+    QCOMPARE(shown.size(), told ? 1 : 0);
+    if (told) {
+        QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())),
+                 qPrintable(shown[0].text));
+        QVERIFY(shown[0].text.contains(QStringLiteral("51")));
+        QCOMPARE(shown[0].title, QStringLiteral("Trevolo"));
+    }
+}
+
+void tst_store::unreadableFileIsReportedAndEmpty()
+{
+    // A file that opens but cannot be read, even by root.
+    if (!QFile::link(QStringLiteral("/proc/self/mem"), testing::MsgPath()))
+        QSKIP("needs /proc/self/mem");
+    modGral::CargarMensajes();
+    QCOMPARE(int(NumActivos), 0);
+    QVERIFY(Mensajes[0].isEmpty());
+    const auto& shown = testing::Boxes().shown;
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())));
+    QCOMPARE(shown[0].icon, forms::Icon::Warning);
+}
+
+void tst_store::fileWithoutReadPermission()
+{
+    testing::WriteMsg("*secreto\r\n");
+    QFile::setPermissions(testing::MsgPath(), QFileDevice::WriteOwner);
+    if (geteuid() == 0)
+        QSKIP("root reads any file");
+    modGral::CargarMensajes();
+    QCOMPARE(int(NumActivos), 0);
+    QCOMPARE(testing::Boxes().shown.size(), 1);
+}
+
+void tst_store::pathRule_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("a folder") << "/opt/trevolo"
+                              << "/opt/trevolo/msg.txt";
+    QTest::newRow("the root folder") << "/"
+                                     << "/msg.txt";
+    QTest::newRow("a drive's root") << "C:/"
+                                    << "C:/msg.txt";
+}
+
+void tst_store::pathRule()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, path);
+    forms::SetAppPath(folder);
+    QCOMPARE(modGral::RutaMsg(), path);
+}
+
+void tst_store::encodingRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("added"); // a line written back with the rest
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("UTF-8 stays UTF-8")
+        << QByteArray("*caña\r\n") << QString() << QByteArray("*caña\r\n");
+    QTest::newRow("Windows-1252 stays Windows-1252") << QByteArray("*ca\xF1"
+                                                                   "a \x80\r\n")
+                                                     << QStringLiteral("ÁRBOL")
+                                                     << QByteArray("*ca\xF1"
+                                                                   "a \x80\r\n\xC1RBOL\r\n");
+    QTest::newRow("Windows-1252 that cannot hold a new character becomes UTF-8")
+        << QByteArray("*ca\xF1"
+                      "a\r\n")
+        << QStringLiteral("→ ÁRBOL") << QByteArray("*caña\r\n→ ÁRBOL\r\n");
+    QTest::newRow("byte-order mark kept") << QByteArray("\xEF\xBB\xBF"
+                                                        "a\r\n")
+                                          << QString()
+                                          << QByteArray("\xEF\xBB\xBF"
+                                                        "a\r\n");
+}
+
+void tst_store::encodingRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, added);
+    QFETCH(QByteArray, expected);
+    testing::WriteMsg(bytes);
+    modGral::CargarMensajes();
+    QStringList lines;
+    for (const QString& m : Mensajes)
+        if (!m.isEmpty())
+            lines << m;
+    if (!added.isEmpty())
+        lines << added;
+    QCOMPARE(forms::WriteLines(modGral::RutaMsg(), lines, modGral::CodificacionMsg), QString());
+    QCOMPARE(testing::ReadMsg(), expected);
+}
+
+QTEST_MAIN(tst_store)
+#include "tst_store.moc"
