@@ -18,6 +18,12 @@ printf 'APRENDER ES DIVERTIDO\r\n*CONCENTRATE\r\n' >"$work/msg.txt"
 (cd "$work" && exec ./trevolo) >/dev/null 2>&1 & app=$!
 
 shot() { import -window root "$work/shot.png" && convert "$work/shot.png" -colors 64 "PNG8:$root/docs/$1.png"; }
-sleep 1.5 && shot splash
-sleep 3.5 && shot board
-echo "docs/splash.png docs/board.png written"
+# Waits for what is asked, not for a fixed time: a busy machine starts slower.
+timeout 20 xdotool search --sync --onlyvisible --class trevolo >/dev/null
+sleep 0.5 && shot splash
+board=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trevolo $' | head -1)
+sleep 1 && shot board
+xdotool windowactivate --sync "$board"
+xdotool key alt+a && sleep 0.5 && xdotool key m && sleep 1
+xdotool key Tab Tab && xdotool type 'respira hondo' && sleep 0.3 && shot editor
+echo "docs/splash.png docs/board.png docs/editor.png written"
