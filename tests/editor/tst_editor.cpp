@@ -73,14 +73,6 @@ void WithEditor(forms::IntervalTimer& timer, const std::function<void(frmMsg&)>&
     frmMsg::Mostrar(board, timer);
 }
 
-QByteArray lines(int count)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= count; ++i)
-        bytes += (i % 3 ? "M" : "*M") + QByteArray::number(i) + "\r\n";
-    return bytes;
-}
-
 } // namespace
 
 class tst_editor : public QObject {
@@ -385,7 +377,7 @@ void tst_editor::save()
 
 void tst_editor::the52ndMessageIsRefused()
 {
-    testing::WriteMsg(lines(51));
+    testing::WriteMsg(testing::NumberedLines(51));
     modGral::CargarMensajes();
     WithEditor(*timer, [](frmMsg& editor) {
         QCOMPARE(editor.lstMsg->count(), 51);
@@ -402,7 +394,8 @@ void tst_editor::the52ndMessageIsRefused()
         QCOMPARE(editor.lstMsg->count(), 51);
         editor.Command1->click();
     });
-    QCOMPARE(testing::ReadMsg(), lines(51).mid(4) + "OTRO\r\n");
+    QCOMPARE(testing::ReadMsg(),
+             testing::NumberedLines(51).mid(int(qstrlen("*M1\r\n"))) + "OTRO\r\n");
 }
 
 void tst_editor::aFailedSaveKeepsEverything()
@@ -500,7 +493,7 @@ void tst_editor::unchangedFileRoundTrips_data()
     QTest::newRow("UTF-8 with accents") << QByteArray("*Acción\r\nniño\r\n*\r\n**x\r\n");
     QTest::newRow("Windows-1252") << QByteArray("*Acci\xF3n\r\nni\xF1o \x80\r\n");
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF*uno\r\ndos\r\n");
-    QTest::newRow("51 lines") << lines(51);
+    QTest::newRow("51 lines") << testing::NumberedLines(51);
 }
 
 void tst_editor::unchangedFileRoundTrips()

@@ -12,18 +12,6 @@ using modGral::Activos;
 using modGral::Mensajes;
 using modGral::NumActivos;
 
-namespace {
-
-QByteArray crlfLines(int count)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= count; ++i)
-        bytes += (i % 2 ? "*msg " : "msg ") + QByteArray::number(i) + "\r\n";
-    return bytes;
-}
-
-} // namespace
-
 class tst_store : public QObject {
     Q_OBJECT
 
@@ -125,9 +113,9 @@ void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("told");
-    QTest::newRow("51 lines") << crlfLines(51) << false;
-    QTest::newRow("52 lines") << crlfLines(52) << true;
-    QTest::newRow("51 lines, then blank ones") << crlfLines(51) + "\r\n\r\n" << false;
+    QTest::newRow("51 lines") << testing::NumberedLines(51) << false;
+    QTest::newRow("52 lines") << testing::NumberedLines(52) << true;
+    QTest::newRow("51 lines, then blank ones") << testing::NumberedLines(51) + "\r\n\r\n" << false;
 }
 
 void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce()
@@ -136,10 +124,10 @@ void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce()
     QFETCH(bool, told);
     testing::WriteMsg(bytes);
     modGral::CargarMensajes();
-    QCOMPARE(Mensajes[50], QStringLiteral("*msg 51"));
-    QCOMPARE(Mensajes[0], QStringLiteral("*msg 1"));
+    QCOMPARE(Mensajes[50], QStringLiteral("*M51"));
+    QCOMPARE(Mensajes[0], QStringLiteral("*M1"));
     QCOMPARE(int(NumActivos), 26);
-    QCOMPARE(Activos[25], QStringLiteral("*msg 51"));
+    QCOMPARE(Activos[25], QStringLiteral("*M51"));
     const auto& shown = testing::Boxes().shown;
     QCOMPARE(shown.size(), told ? 1 : 0);
     if (told) {

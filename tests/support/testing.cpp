@@ -47,6 +47,14 @@ QByteArray ReadMsg()
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray NumberedLines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += (i % 2 ? "*M" : "M") + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
 void FillStore(const QStringList& lines)
 {
     modGral::Mensajes = {};

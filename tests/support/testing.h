@@ -37,6 +37,9 @@ QString MsgPath();
 void WriteMsg(const QByteArray& bytes);
 QByteArray ReadMsg();
 
+// A msg.txt of `count` numbered CR LF lines, the odd ones active: "*M1", "M2", "*M3", ...
+QByteArray NumberedLines(int count);
+
 // The store from text lines, as a load of msg.txt would leave it.
 void FillStore(const QStringList& lines);
 
