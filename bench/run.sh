@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in build/bench and prints their figures as a Markdown table, measured
+# on the running program under Xvfb. Needs the test packages (scripts/setup.sh test); takes
+# about two minutes. Figures to read, not to assert: they depend on the machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build/bench
+echo "Building in $build ..." >&2
+cmake -S bench -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target trevolo wait_bench >&2
+exec bash bench/measure.sh "$build/trevolo/src/trevolo" "$build/wait_bench"

@@ -1,0 +1,338 @@
+# shellcheck shell=bash disable=SC2034 # the variables here are for the tests that source this
+# Shared by the end-to-end tests; sourced, never run. A test script does:
+#
+#   set -euo pipefail
+#   export E2E_TIME_LIMIT=30               # seconds for the whole script
+#   source "$(dirname "$0")/harness.sh"    # its first argument is the trevolo to test
+#   e2e_start                              # Xvfb, openbox, then trevolo in a fresh folder
+#
+# Every wait is bounded, and on exit every process started here is ended by its id and the
+# folder is removed. A failing test leaves a screenshot in $E2E_ARTIFACTS, if that is set.
+# Windows are found by title (e2e_windows_named): the message editor and the message boxes
+# are found the same way as the board.
+
+# The whole script runs under timeout(1), which ends the script and everything it started
+# (one process group) when the limit passes, before CTest's own, harsher, timeout.
+if [ -z "${E2E_LIMITED:-}" ]; then
+    export E2E_LIMITED=1
+    exec timeout --kill-after=5 "${E2E_TIME_LIMIT:-60}" bash "$0" "$@"
+fi
+
+E2E_NAME=$(basename "$0" .sh)
+E2E_PROGRAM=$(realpath "${1:?usage: $0 path/to/trevolo}")
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/trevolo-e2e.XXXXXX")
+E2E_APP_DIR=$E2E_DIR/app # the program's folder: msg.txt lives here
+E2E_MSG=$E2E_APP_DIR/msg.txt
+E2E_APP_PID=
+E2E_EXIT_CODE=
+E2E_PIDS=() # everything else started here, ended in reverse order
+E2E_FAILED=
+E2E_SCREEN_W=1280
+E2E_SCREEN_H=800
+
+if [ -z "${EPOCHREALTIME:-}" ]; then
+    echo "SKIP: the tests time themselves with bash 5's EPOCHREALTIME"
+    rm -rf "$E2E_DIR"
+    exit 77
+fi
+for tool in Xvfb openbox xdotool xprop xwininfo import convert; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing (scripts/setup.sh test installs it)"
+        rm -rf "$E2E_DIR"
+        exit 77
+    fi
+done
+
+# A clean user: no settings of whoever runs the tests reach openbox or the program.
+export HOME=$E2E_DIR/home XDG_CONFIG_HOME=$E2E_DIR/home/.config
+export XDG_CACHE_HOME=$E2E_DIR/home/.cache XDG_RUNTIME_DIR=$E2E_DIR/runtime
+mkdir -p "$HOME" "$E2E_APP_DIR" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY SESSION_MANAGER
+
+e2e_log() { printf '# %s\n' "$*"; }
+
+# Seconds from $1 to now, 2 decimals.
+e2e_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f\n", b - a }'; }
+
+# e2e_check A OP B with a floating-point comparison (OP: < <= > >=).
+e2e_check() { awk -v a="$1" -v b="$3" -v op="$2" 'BEGIN {
+    exit !((op == "<" && a < b) || (op == "<=" && a <= b) || (op == ">" && a > b) ||
+           (op == ">=" && a >= b)) }'; }
+
+e2e_fail() {
+    echo "FAIL: $*" >&2
+    E2E_FAILED=1
+    exit 1
+}
+
+# X clients as a bounded command: a lost X server must fail the test, not hang it.
+e2e_x() { timeout 5 "$@"; }
+
+# e2e_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds; fails the test
+# after SECONDS.
+e2e_wait() {
+    local limit=$1 what=$2 start=$EPOCHREALTIME
+    shift 2
+    until "$@" >/dev/null; do
+        e2e_check "$(e2e_since "$start")" '<' "$limit" || e2e_fail "no $what after $limit s"
+        sleep 0.02
+    done
+}
+
+e2e_cleanup() {
+    local status=$?
+    if [ "$status" -ne 0 ] || [ -n "$E2E_FAILED" ]; then
+        if [ -n "${E2E_ARTIFACTS:-}" ] && [ -n "${DISPLAY:-}" ]; then
+            mkdir -p "$E2E_ARTIFACTS"
+            e2e_x import -window root "$E2E_ARTIFACTS/$E2E_NAME.png" 2>/dev/null &&
+                echo "screenshot: $E2E_ARTIFACTS/$E2E_NAME.png" >&2
+        fi
+        local log
+        for log in app xvfb openbox; do
+            [ -s "$E2E_DIR/$log.log" ] && sed "s/^/$log: /" "$E2E_DIR/$log.log" >&2
+        done
+    fi
+    local pid i
+    if [ -n "$E2E_APP_PID" ]; then
+        kill "$E2E_APP_PID" 2>/dev/null || true
+    fi
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        kill "${E2E_PIDS[i]}" 2>/dev/null || true
+    done
+    for pid in $E2E_APP_PID "${E2E_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$E2E_DIR"
+    return "$status"
+}
+trap e2e_cleanup EXIT
+trap 'echo "FAIL: over the time limit of ${E2E_TIME_LIMIT:-60} s" >&2; exit 143' TERM
+trap 'exit 130' INT
+
+# --- X server and window manager -----------------------------------------------------------
+
+e2e_display_ready() { [[ $(<"$E2E_DIR/display") == *[0-9] ]]; }
+
+e2e_wm_ready() {
+    [[ $(e2e_x xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]
+}
+
+e2e_alive() { kill -0 "$1" 2>/dev/null; }
+
+# Xvfb on the first free display, and openbox with its default key bindings (Alt+F4 closes).
+# Another X server coming or going on the machine at the same moment can leave the display
+# unusable; that is no fault of the program, so the pair is started afresh, up to three times.
+e2e_start_x() {
+    local attempt xvfb openbox start
+    for attempt in 1 2 3; do
+        : >"$E2E_DIR/display"
+        Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN_W}x${E2E_SCREEN_H}x24" -nolisten tcp \
+            3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+        xvfb=$!
+        E2E_PIDS+=("$xvfb")
+        e2e_wait 10 "X server" e2e_display_ready
+        DISPLAY=:$(<"$E2E_DIR/display")
+        export DISPLAY
+        LC_ALL=C openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+        openbox=$!
+        E2E_PIDS+=("$openbox")
+        start=$EPOCHREALTIME
+        while e2e_alive "$xvfb" && e2e_alive "$openbox" && ! e2e_wm_ready &&
+            e2e_check "$(e2e_since "$start")" '<' 10; do
+            sleep 0.02
+        done
+        e2e_wm_ready && return 0
+        e2e_log "X server $DISPLAY not usable (attempt $attempt):" \
+            "$(cat "$E2E_DIR/xvfb.log" "$E2E_DIR/openbox.log")"
+        kill "$openbox" "$xvfb" 2>/dev/null || true
+        wait "$openbox" "$xvfb" 2>/dev/null || true
+        E2E_PIDS=("${E2E_PIDS[@]:0:${#E2E_PIDS[@]}-2}") # reaped: their ids may be reused
+    done
+    e2e_fail "no X server with a window manager"
+}
+
+# --- the program ----------------------------------------------------------------------------
+
+E2E_APP_ENV=() # NAME=VALUE pairs for the program, e.g. another locale
+
+# A copy of the program in its own folder, started there on the real X11 platform.
+e2e_launch() {
+    cp "$E2E_PROGRAM" "$E2E_APP_DIR/trevolo"
+    E2E_LAUNCHED_AT=$EPOCHREALTIME
+    (cd "$E2E_APP_DIR" && exec env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "${E2E_APP_ENV[@]}" \
+        ./trevolo >"$E2E_DIR/app.log" 2>&1) &
+    E2E_APP_PID=$!
+}
+
+e2e_start() {
+    e2e_start_x
+    e2e_launch
+}
+
+# Writes msg.txt as the program does: one message a line, CR LF, active ones with "*".
+e2e_write_messages() {
+    printf '%s\r\n' "$@" >"$E2E_MSG"
+}
+
+e2e_app_ended() { ! e2e_app_running; }
+
+e2e_app_running() {
+    local stat rest
+    read -r stat 2>/dev/null <"/proc/$E2E_APP_PID/stat" || return 1
+    rest=${stat##*) }
+    [ "${rest%% *}" != Z ]
+}
+
+# Ends the program by its id, as a crash would, without waiting for it to be done.
+e2e_kill_app() {
+    kill "$E2E_APP_PID" 2>/dev/null || true
+    wait "$E2E_APP_PID" 2>/dev/null || true
+    E2E_APP_PID=
+}
+
+# Waits up to SECONDS for the program to end; its exit code lands in E2E_EXIT_CODE.
+e2e_wait_exit() {
+    e2e_wait "$1" "end of the program" e2e_app_ended
+    E2E_EXIT_CODE=0
+    wait "$E2E_APP_PID" || E2E_EXIT_CODE=$?
+    E2E_APP_PID=
+}
+
+# User plus system CPU time of the program so far, in clock ticks.
+e2e_cpu_ticks() {
+    local stat rest fields
+    read -r stat <"/proc/$E2E_APP_PID/stat"
+    rest=${stat##*) }
+    read -ra fields <<<"$rest"
+    echo $((fields[11] + fields[12]))
+}
+
+# --- windows ---------------------------------------------------------------------------------
+
+# Every mapped window of the program.
+e2e_program_windows() {
+    e2e_x xdotool search --onlyvisible --classname '^trevolo$' 2>/dev/null || true
+}
+
+e2e_title() { e2e_x xdotool getwindowname "$1" 2>/dev/null; }
+
+# The mapped windows of the program whose title matches the extended regular expression $1.
+e2e_windows_named() {
+    local w title
+    for w in $(e2e_program_windows); do
+        title=$(e2e_title "$w") || continue
+        [[ $title =~ $1 ]] && echo "$w"
+    done
+    return 0
+}
+
+e2e_board() { e2e_windows_named '^Trevolo $' | head -n 1; }
+
+e2e_window_type() { e2e_x xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null || true; }
+
+# The program's mapped menus.
+e2e_open_menus() {
+    local w
+    for w in $(e2e_program_windows); do
+        [[ $(e2e_window_type "$w") == *_MENU* ]] && echo "$w"
+    done
+    return 0
+}
+
+# Left, right, top, bottom of the frame the window manager draws around the window.
+e2e_frame_extents() {
+    local value
+    value=$(e2e_x xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null) || return 1
+    [[ $value == *=* ]] || return 1
+    echo "${value#*= }" | tr -d ,
+}
+
+# x y width height of the window's inside, on the screen.
+e2e_geometry() {
+    e2e_x xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF }
+        /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+        END { print x, y, w, h }'
+}
+
+e2e_net_wm_state() { e2e_x xprop -id "$1" _NET_WM_STATE 2>/dev/null || true; }
+
+# Maximised as the user sees it: the window manager's state says so, the window is shown and
+# not iconic, and with its frame it covers the whole screen.
+e2e_is_maximised() {
+    local w=$1 state l r t b x y width height
+    state=$(e2e_net_wm_state "$w")
+    [[ $state == *_NET_WM_STATE_MAXIMIZED_VERT* && $state == *_NET_WM_STATE_MAXIMIZED_HORZ* &&
+        $state != *_NET_WM_STATE_HIDDEN* ]] || return 1
+    [[ $(e2e_x xprop -id "$w" WM_STATE 2>/dev/null) == *"window state: Normal"* ]] || return 1
+    read -r l r t b < <(e2e_frame_extents "$w") || return 1
+    read -r x y width height < <(e2e_geometry "$w") || return 1
+    [ $((x - l)) -eq 0 ] && [ $((y - t)) -eq 0 ] && [ $((width + l + r)) -eq "$E2E_SCREEN_W" ] &&
+        [ $((height + t + b)) -eq "$E2E_SCREEN_H" ]
+}
+
+e2e_active_window() { e2e_x xdotool getactivewindow 2>/dev/null || true; }
+
+e2e_is_active() { [ "$(e2e_active_window)" = "$1" ]; }
+
+# Gives the window the keyboard focus, as a click on it would.
+e2e_focus() {
+    e2e_x xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    e2e_wait 3 "focus on window $1" e2e_is_active "$1"
+}
+
+# Keys as the user types them, to whichever window has the focus.
+e2e_key() { e2e_x xdotool key --delay 50 "$@"; }
+
+e2e_menu_is_open() { [ -n "$(e2e_open_menus)" ]; }
+
+# Opens a menu of the board by its access key (e.g. e2e_open_menu a for "&Archivo").
+e2e_open_menu() {
+    local board
+    board=$(e2e_board)
+    [ -n "$board" ] || e2e_fail "no board window to open a menu on"
+    e2e_focus "$board"
+    e2e_key "alt+$1"
+    e2e_wait 3 "menu open after Alt+$1" e2e_menu_is_open
+    sleep 0.3 # Qt takes keys for the menu only once it has grabbed the keyboard
+}
+
+e2e_board_shown() { [ -n "$(e2e_board)" ]; }
+
+# Waits up to SECONDS for the board: "Trevolo " shown and maximised. Prints its id.
+e2e_wait_board() {
+    e2e_wait "$1" "board window titled \"Trevolo \"" e2e_board_shown
+    local board
+    board=$(e2e_board)
+    e2e_wait 5 "maximised board" e2e_is_maximised "$board"
+    echo "$board"
+}
+
+# e2e_spy NAME WINDOW PROPERTY...: records every change of the properties of WINDOW (an id or
+# "root") to $E2E_DIR/NAME.spy, from the moment this returns. A change prints the property's
+# name at the start of a line, then its value.
+e2e_spy() {
+    local name=$1 window=(-id "$2")
+    [ "$2" = root ] && window=(-root)
+    shift 2
+    xprop -spy "${window[@]}" "$@" >"$E2E_DIR/$name.spy" 2>&1 &
+    E2E_PIDS+=($!)
+    # It first prints the values it starts with, once it watches.
+    e2e_wait 3 "xprop watching ${window[*]}" e2e_spy_has "$name" "$#"
+    sleep 0.2 # and it asks for the changes just after
+}
+
+e2e_spy_has() { [ "$(e2e_spy_count "$1" .)" -ge "$2" ]; }
+
+# The number of lines of the spy record NAME that match the extended regular expression $2.
+e2e_spy_count() { grep -cE "$2" "$E2E_DIR/$1.spy" || true; }
+
+# The share of the window's pixels darker than mid-grey, in percent.
+e2e_dark_percent() {
+    e2e_x import -window "$1" "$E2E_DIR/shot.png"
+    convert "$E2E_DIR/shot.png" -colorspace Gray -threshold 50% -negate \
+        -format '%[fx:100*mean]\n' info:
+}
+
+# The 25 letters and their hands drawn on the board: dark glyphs over a light background cover
+# a few percent of it, the menu bar alone far less.
+e2e_letters_drawn() { e2e_check "$(e2e_dark_percent "$1")" '>' 1; }
