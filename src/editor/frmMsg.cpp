@@ -139,7 +139,9 @@ void frmMsg::Command2_Click()
     }
     // A line break would split the message into two lines of msg.txt.
     QString texto = txtNvo->text().toUpper();
-    texto.replace(u'\r', u' ').replace(u'\n', u' ');
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
     AgregarItem(texto, false);
     txtNvo->clear();
 }

@@ -95,6 +95,8 @@ DecodedLines DecodeLines(const QByteArray& bytes)
 
 QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
 {
+    if (lines.isEmpty())
+        return {}; // no byte-order mark alone: an emptied list is an empty file
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");

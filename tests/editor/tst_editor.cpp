@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -96,6 +97,7 @@ private slots:
     void savedLeadingStarMakesTheMessageActiveNextTime();
     void save_data();
     void save();
+    void anEmptiedListLeavesNoByteOrderMark();
     void the52ndMessageIsRefused();
     void aFailedSaveKeepsEverything();
     void closingFromTheTitleBarDiscards();
@@ -219,11 +221,9 @@ void tst_editor::addingUppercasesAndEmptiesTheBox()
 void tst_editor::aLineBreakCannotSplitAMessage()
 {
     WithEditor(*timer, [](frmMsg& editor) {
-        editor.txtNvo->setText(QStringLiteral("uno\ndos\r\ntres"));
+        editor.txtNvo->setText(QStringLiteral("uno\ndos\r\ntres\rcuatro"));
         editor.Command2->click();
-        QCOMPARE(editor.lstMsg->count(), 1);
-        QVERIFY(!editor.lstMsg->item(0)->text().contains(u'\n'));
-        QVERIFY(!editor.lstMsg->item(0)->text().contains(u'\r'));
+        QCOMPARE(items(editor), Items({{"UNO DOS TRES CUATRO", false}}));
         editor.Command1->click();
     });
     QCOMPARE(testing::ReadMsg().count("\r\n"), 1);
@@ -373,6 +373,18 @@ void tst_editor::save()
     QCOMPARE(int(modGral::NumActivos), active);
     for (int i = active; i <= modGral::UltimoMensaje; ++i)
         QVERIFY(modGral::Activos[size_t(i)].isEmpty());
+}
+
+void tst_editor::anEmptiedListLeavesNoByteOrderMark()
+{
+    testing::WriteMsg("\xEF\xBB\xBF*uno\r\n");
+    modGral::CargarMensajes();
+    WithEditor(*timer, [](frmMsg& editor) {
+        remove(editor, 0);
+        editor.Command1->click();
+    });
+    QCOMPARE(testing::ReadMsg(), QByteArray());
+    QVERIFY(QFileInfo(testing::MsgPath()).isFile());
 }
 
 void tst_editor::the52ndMessageIsRefused()

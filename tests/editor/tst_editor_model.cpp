@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTimer>
 #include <QtTest>
 
@@ -162,6 +163,8 @@ QStringList decode(const QByteArray& bytes, Enc& enc)
 // Lines ended by CR LF in `enc`; Windows-1252 gives way to UTF-8 for a character it lacks.
 QByteArray encode(const QStringList& lines, Enc& enc)
 {
+    if (lines.isEmpty())
+        return {}; // an empty list is an empty file, whatever the encoding
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
@@ -318,10 +321,14 @@ struct Model {
             boxes << QStringLiteral("information");
             return Added::Refused;
         }
-        QString text = upper(box);
-        for (QChar& c : text)
-            if (c == u'\r' || c == u'\n')
-                c = u' ';
+        // Each line break, CR LF included, is one space.
+        QString text;
+        const QString typed = upper(box);
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            const bool crlf = typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n';
+            text += typed[i] == u'\r' || typed[i] == u'\n' ? u' ' : typed[i];
+            i += crlf;
+        }
         list.append({text, false});
         box.clear();
         selected.clear();
@@ -982,7 +989,7 @@ void tst_editor_model::theModelsOwnTextHandling()
     QCOMPARE(encode({QStringLiteral("Μ")}, enc), QByteArray("\xCE\x9C\r\n"));
     QCOMPARE(enc, Enc::Utf8);
     enc = Enc::Utf8Bom;
-    QCOMPARE(encode({}, enc), bom);
+    QCOMPARE(encode({}, enc), QByteArray());
 
     QVERIFY(validUtf8("a\xC3\xB1\xE2\x82\xAC\xF0\x9F\x98\x80"));
     QVERIFY(!validUtf8("\xF1"));
@@ -1012,6 +1019,9 @@ void tst_editor_model::theModelsOwnTextHandling()
 
 void tst_editor_model::randomSessions()
 {
+    if (QByteArray(QStringEncoder(QStringConverter::System).encode(QStringLiteral("\u00F1"))) !=
+        QByteArray("\xC3\xB1"))
+        QSKIP("the model writes files as a UTF-8 system does");
     const quint64 seed = envNumber("TREVOLO_MODEL_SEED").value_or(defaultSeed);
     const int sessions = int(envNumber("TREVOLO_MODEL_SESSIONS").value_or(defaultSessions));
     const std::optional<quint64> only = envNumber("TREVOLO_MODEL_SESSION");
