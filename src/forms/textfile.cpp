@@ -7,8 +7,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <optional>
-
 namespace forms {
 namespace {
 
@@ -29,12 +27,6 @@ QStringEncoder windows1252Encoder()
     return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringConverter::Latin1);
 }
 
-bool systemIsUtf8()
-{
-    return QStringEncoder(QStringConverter::System).encode(QStringLiteral("\u00E9")) ==
-           QByteArray("\xC3\xA9");
-}
-
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
@@ -53,15 +45,21 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-// The bytes, or nothing when the encoding cannot hold every character: some encoders put a
-// substitute in silently, so the bytes must read back as the text.
-std::optional<QByteArray> encodeAll(QStringEncoder encoder, QStringDecoder decoder,
-                                    const QString& text)
+// Only the file's own first mark tells the encoding: a U+FEFF after it is text.
+constexpr auto keepMarks =
+    QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
+QByteArray encoded(const QString& text, TextEncoding encoding)
 {
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError() || QString(decoder.decode(bytes)) != text)
-        return std::nullopt;
-    return bytes;
+    switch (encoding) {
+    case TextEncoding::SystemCodePage:
+        return QStringEncoder(QStringConverter::System).encode(text);
+    case TextEncoding::Utf8WithBom:
+        return utf8Bom + QStringEncoder(QStringConverter::Utf8).encode(text);
+    case TextEncoding::Windows1252:
+        return windows1252Encoder().encode(text);
+    }
+    return {};
 }
 
 } // namespace
@@ -79,12 +77,12 @@ void SetAppPath(const QString& folder)
 DecodedLines DecodeLines(const QByteArray& bytes)
 {
     if (bytes.startsWith(utf8Bom)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringDecoder::Flag::Stateless);
+        QStringDecoder utf8(QStringConverter::Utf8, keepMarks);
         const QString text = utf8.decode(bytes.mid(utf8Bom.size()));
         if (!utf8.hasError())
             return {splitLines(text), TextEncoding::Utf8WithBom};
     } else {
-        QStringDecoder system(QStringConverter::System, QStringDecoder::Flag::Stateless);
+        QStringDecoder system(QStringConverter::System, keepMarks);
         const QString text = system.decode(bytes);
         if (!system.hasError())
             return {splitLines(text), TextEncoding::SystemCodePage};
@@ -101,24 +99,19 @@ QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
 
-    std::optional<QByteArray> bytes;
-    switch (encoding) {
-    case TextEncoding::SystemCodePage:
-        bytes = encodeAll(QStringEncoder(QStringConverter::System),
-                          QStringDecoder(QStringConverter::System), text);
-        break;
-    case TextEncoding::Utf8WithBom:
-        return utf8Bom + QStringEncoder(QStringConverter::Utf8).encode(text);
-    case TextEncoding::Windows1252:
-        bytes = encodeAll(windows1252Encoder(), windows1252Decoder(), text);
-        break;
+    // The bytes must read back as these very lines: an encoding may lack a character, or put
+    // a substitute in silently, and UTF-8 without a mark cannot start with U+FEFF. UTF-8 with a
+    // mark holds everything.
+    QByteArray bytes;
+    for (const TextEncoding candidate :
+         {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8WithBom}) {
+        bytes = encoded(text, candidate);
+        if (DecodeLines(bytes).lines == lines) {
+            encoding = candidate;
+            break;
+        }
     }
-    if (bytes)
-        return *bytes;
-    // A character the file's encoding lacks: UTF-8 holds them all, with a byte-order mark
-    // where the system would not otherwise read it as UTF-8.
-    encoding = systemIsUtf8() ? TextEncoding::SystemCodePage : TextEncoding::Utf8WithBom;
-    return EncodeLines(lines, encoding);
+    return bytes;
 }
 
 bool FileExists(const QString& path)

@@ -26,8 +26,8 @@ struct DecodedLines {
 // without an end counts like any other.
 DecodedLines DecodeLines(const QByteArray& bytes);
 
-// Lines each ended by CR LF. Where `encoding` cannot hold every character it becomes one that
-// can, so that nothing is lost.
+// Lines each ended by CR LF. Where `encoding` cannot give back every line as it is, it becomes
+// one that can, so that nothing is lost.
 QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding);
 
 // An ordinary file that is not hidden: folders and hidden files count as absent.

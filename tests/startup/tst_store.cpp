@@ -30,6 +30,8 @@ private slots:
     void pathRule();
     void encodingRoundTrip_data();
     void encodingRoundTrip();
+    void writtenLinesReadBackTheSame_data();
+    void writtenLinesReadBackTheSame();
 };
 
 void tst_store::load_data()
@@ -221,6 +223,38 @@ void tst_store::encodingRoundTrip()
         lines << added;
     QCOMPARE(forms::WriteLines(modGral::RutaMsg(), lines, modGral::CodificacionMsg), QString());
     QCOMPARE(testing::ReadMsg(), expected);
+}
+
+void tst_store::writtenLinesReadBackTheSame_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<forms::TextEncoding>("encoding");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<forms::TextEncoding>("written");
+    using E = forms::TextEncoding;
+    QTest::newRow("Windows-1252 kept")
+        << QStringList{"ñ"} << E::Windows1252 << QByteArray("\xF1\r\n") << E::Windows1252;
+    QTest::newRow("plain ASCII in a Windows-1252 file")
+        << QStringList{"abc"} << E::Windows1252 << QByteArray("abc\r\n") << E::Windows1252;
+    // In Windows-1252 these bytes are valid UTF-8 and would read back as "ñ".
+    QTest::newRow("Windows-1252 bytes that read as UTF-8")
+        << QStringList{"Ã±"} << E::Windows1252 << QByteArray("\xC3\x83\xC2\xB1\r\n")
+        << E::SystemCodePage;
+    QTest::newRow("a first line starting with U+FEFF")
+        << QStringList{QStringLiteral("\uFEFFhola")} << E::SystemCodePage
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFhola\r\n") << E::Utf8WithBom;
+}
+
+void tst_store::writtenLinesReadBackTheSame()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(forms::TextEncoding, encoding);
+    QFETCH(QByteArray, bytes);
+    QFETCH(forms::TextEncoding, written);
+    QCOMPARE(forms::WriteLines(testing::MsgPath(), lines, encoding), QString());
+    QCOMPARE(testing::ReadMsg(), bytes);
+    QCOMPARE(encoding, written);
+    QCOMPARE(forms::ReadLines(testing::MsgPath()).text.lines, lines);
 }
 
 QTEST_MAIN(tst_store)
