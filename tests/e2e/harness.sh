@@ -35,7 +35,7 @@ if [ -z "${EPOCHREALTIME:-}" ]; then
     rm -rf "$E2E_DIR"
     exit 77
 fi
-for tool in Xvfb openbox xdotool xprop xwininfo import convert; do
+for tool in Xvfb openbox xdotool xprop xwininfo import convert compare; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is missing (scripts/setup.sh test installs it)"
         rm -rf "$E2E_DIR"
@@ -66,7 +66,7 @@ e2e_fail() {
 }
 
 # X clients as a bounded command: a lost X server must fail the test, not hang it.
-e2e_x() { timeout 5 "$@"; }
+e2e_x() { timeout --kill-after=2 5 "$@"; }
 
 # e2e_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds; fails the test
 # after SECONDS.
@@ -226,15 +226,25 @@ e2e_windows_named() {
     return 0
 }
 
-e2e_board() { e2e_windows_named '^Trevolo $' | head -n 1; }
+# The first, the oldest: the period's input box has the same title. (awk reads all, so that the
+# search never ends on a closed pipe.)
+e2e_board() { e2e_windows_named '^Trevolo $' | awk 'NR == 1'; }
 
 e2e_window_type() { e2e_x xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null || true; }
 
-# The program's mapped menus.
+# Bypasses the window manager, as Qt's popup menus do.
+e2e_override_redirect() {
+    [[ $(e2e_x xwininfo -id "$1" 2>/dev/null) == *"Override Redirect State: yes"* ]]
+}
+
+# The program's mapped menus. Qt 6.4 marks a menu as one only until a dialog of the program has
+# been shown; later menus are "normal" windows, but still bypass the window manager.
 e2e_open_menus() {
     local w
     for w in $(e2e_program_windows); do
-        [[ $(e2e_window_type "$w") == *_MENU* ]] && echo "$w"
+        if [[ $(e2e_window_type "$w") == *_MENU* ]] || e2e_override_redirect "$w"; then
+            echo "$w"
+        fi
     done
     return 0
 }
@@ -331,6 +341,17 @@ e2e_dark_percent() {
     e2e_x import -window "$1" "$E2E_DIR/shot.png"
     convert "$E2E_DIR/shot.png" -colorspace Gray -threshold 50% -negate \
         -format '%[fx:100*mean]\n' info:
+}
+
+# e2e_shows WINDOW|IMAGE TEXT [OPTION...]: the window (an id) or the picture shows TEXT as the
+# program draws it: in its default font, or as the OPTIONs of text_shown.cpp say.
+e2e_shows() {
+    local tool=${E2E_TEXT_SHOWN:-$(dirname "$E2E_PROGRAM")/../tests/e2e/e2e_text_shown} status=0
+    [ -x "$tool" ] || e2e_fail "no text_shown helper at $tool (CTest sets E2E_TEXT_SHOWN)"
+    timeout 20 env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "${E2E_APP_ENV[@]}" \
+        "$tool" "${@:3}" "$1" "$2" >/dev/null || status=$?
+    [ "$status" -le 1 ] || e2e_fail "text_shown failed ($status) on $1"
+    return "$status"
 }
 
 # The 25 letters and their hands drawn on the board: dark glyphs over a light background cover

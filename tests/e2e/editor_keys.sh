@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The message editor from the keyboard: Alt+A, M opens it with the focus on "Regresar"; Tab,
+# Tab reaches the text box; Alt+A adds the typed message in capitals, unticked; Space in the
+# list ticks it; Alt+R writes msg.txt and closes. The older lines come back byte for byte.
+set -euo pipefail
+export E2E_TIME_LIMIT=40
+# shellcheck source-path=SCRIPTDIR source=harness.sh
+source "$(dirname "$0")/harness.sh"
+
+e2e_start_x
+# UTF-8, the system's encoding here: an inactive line with an "ñ", an active one with "¡" and
+# "Á", which a save must write back unchanged.
+printf 'ni\xc3\xb1o\r\n*\xc2\xa1\xc3\x81NIMO!\r\n' >"$E2E_MSG"
+cp "$E2E_MSG" "$E2E_DIR/msg.before"
+e2e_launch
+board=$(e2e_wait_board 10)
+e2e_wait 5 "letters on the board" e2e_letters_drawn "$board"
+
+e2e_open_menu a
+e2e_key m
+editor_shown() { [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
+e2e_wait 3 'window "Mensajes Subliminales"' editor_shown
+editor=$(e2e_windows_named '^Mensajes Subliminales$')
+[[ $(e2e_net_wm_state "$editor") == *_NET_WM_STATE_MODAL* ]] || e2e_fail "the editor is not modal"
+e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
+read -r _ _ width height < <(e2e_geometry "$editor")
+# The "ñ" read from msg.txt reaches the list. (The row clips the top of the accent on a capital
+# "Á", so that line is left to the bytes of msg.txt below.)
+e2e_wait 5 "niño in the list" e2e_shows "$editor" 'niño'
+
+# The inside of the list, on the right half of the editor: only a new item changes it here.
+list_shot() {
+    local crop=$((width / 2 - 20))x$((height * 6 / 10))+$((width / 2 + 10))+$((height / 10))
+    e2e_x import -window "$editor" -crop "$crop" +repage "$E2E_DIR/$1.png" 2>/dev/null ||
+        e2e_fail "the editor closed before Alt+R"
+}
+list_changed() {
+    local pixels
+    list_shot list.now
+    # The number of pixels that differ, on standard error; the status says only whether any do.
+    pixels=$(compare -metric AE "$E2E_DIR/list.before.png" "$E2E_DIR/list.now.png" null: 2>&1) ||
+        true
+    [[ $pixels =~ ^[0-9]+$ ]] || e2e_fail "no comparison of the list: $pixels"
+    [ "$pixels" -gt 0 ]
+}
+
+# From "Regresar", two Tabs: the list, then the text box.
+e2e_key Tab Tab
+e2e_x xdotool type --delay 30 'respira hondo'
+list_shot list.before
+e2e_key alt+a # the button clicks a moment later
+e2e_wait 3 "new item in the list after Alt+A" list_changed
+# Back to the list, to its last item, and tick it.
+e2e_key shift+Tab End space
+start=$EPOCHREALTIME
+e2e_key alt+r
+editor_gone() { [ -z "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
+e2e_wait 3 "editor closed after Alt+R" editor_gone
+e2e_log "editor closed $(e2e_since "$start") s after Alt+R"
+
+{
+    cat "$E2E_DIR/msg.before"
+    printf '*RESPIRA HONDO\r\n'
+} >"$E2E_DIR/msg.expected"
+if ! cmp -s "$E2E_DIR/msg.expected" "$E2E_MSG"; then
+    e2e_fail "msg.txt after Alt+R:
+$(od -c "$E2E_MSG")
+expected:
+$(od -c "$E2E_DIR/msg.expected")"
+fi
+# The save replaced the file whole: no temporary file is left beside it.
+shopt -s dotglob nullglob
+for file in "$E2E_APP_DIR"/*; do
+    case ${file##*/} in
+    trevolo | msg.txt) ;;
+    *) e2e_fail "file left beside msg.txt: ${file##*/}" ;;
+    esac
+done
+e2e_app_running || e2e_fail "the program ended"
+[ "$(e2e_board)" = "$board" ] || e2e_fail "no board after the editor closed"
