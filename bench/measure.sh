@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Called by bench/run.sh: measure.sh path/to/trevolo path/to/wait_bench
+# Called by bench/run.sh: measure.sh path/to/trevolo path/to/wait_bench path/to/flash_bench
 set -euo pipefail
 export E2E_TIME_LIMIT=300
 # shellcheck source-path=SCRIPTDIR source=../tests/e2e/harness.sh
 source "$(dirname "$0")/../tests/e2e/harness.sh"
-wait_bench=$(realpath "${2:?usage: $0 path/to/trevolo path/to/wait_bench}")
+usage="usage: $0 path/to/trevolo path/to/wait_bench path/to/flash_bench"
+wait_bench=$(realpath "${2:?$usage}")
+flash_bench=$(realpath "${3:?$usage}")
 launches=5
 idle_seconds=30
 rss_after=60
@@ -61,6 +63,13 @@ while read -r key value; do
     wait[$key]=$value
 done < <(QT_QPA_PLATFORM=xcb "$wait_bench")
 
+echo "Timing 20 flashes in the program ..." >&2
+flash_figures=$(QT_QPA_PLATFORM=xcb "$flash_bench") || e2e_fail "flash_bench did not finish"
+declare -A flash
+while read -r key value; do
+    flash[$key]=$value
+done <<<"$flash_figures"
+
 cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
 [ -n "$cpu" ] || cpu=$(uname -m)
 
@@ -77,6 +86,8 @@ echo "| 5 s wait polling the clock and pumping events (the old wait), CPU |" \
     "$(ms "${wait[polling_cpu]}") over ${wait[polling_wall]} s |"
 echo "| 5 s \`modGral::Espera(5.0f)\`, CPU | $(ms "${wait[espera_cpu]}") over ${wait[espera_wall]} s |"
 echo "| Polling wait / \`Espera\`, CPU | ${wait[ratio]} times |"
-# FLASH: once the board flashes messages, measure here how long each of 20 flashes stays
-# visible and replace this row with its mean and spread.
-echo "| Flash visible time (mean, spread over 20 flashes) | not measured yet |"
+echo "| Flash visible time, ${flash[flashes]} flashes: \`lblSedu\` Show to Hide in the program" \
+    "(QElapsedTimer, event filter), period 1 s | ${flash[up_mean]} ms mean, SD ${flash[up_sd]} ms" \
+    "(${flash[up_min]} to ${flash[up_max]} ms) |"
+echo "| Flash to flash, same run (timer interval ${flash[interval_ms]} ms) |" \
+    "${flash[period_mean]} ms mean (${flash[period_min]} to ${flash[period_max]} ms) |"

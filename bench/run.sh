@@ -4,8 +4,8 @@
 # about two minutes. Figures to read, not to assert: they depend on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/bench
+build=${BENCH_BUILD:-build/bench} # another folder for a build of one's own
 echo "Building in $build ..." >&2
 cmake -S bench -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target trevolo wait_bench >&2
-exec bash bench/measure.sh "$build/trevolo/src/trevolo" "$build/wait_bench"
+cmake --build "$build" -j2 --target trevolo wait_bench flash_bench >&2
+exec bash bench/measure.sh "$build/trevolo/src/trevolo" "$build/wait_bench" "$build/flash_bench"
