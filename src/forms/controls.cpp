@@ -75,6 +75,7 @@ IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
     , ms(interval)
     , enabled(enabled)
 {
+    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may tick 5 % early
     connect(timer, &QTimer::timeout, this, [this] {
         if (!Ending())
             emit Timer();

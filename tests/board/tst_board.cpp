@@ -158,7 +158,8 @@ void tst_board::handsRedrawnEvery600Seconds()
         QTimer::singleShot(5000, [] { forms::End(); });
     });
     QCOMPARE(halfway, first);
-    QVERIFY2(redrawnAfter >= 599.0f && redrawnAfter < 900.0f,
+    // Noted by a probe polling each real millisecond, which is a clock second here.
+    QVERIFY2(redrawnAfter >= 590.0f && redrawnAfter < 900.0f,
              qPrintable(QString::number(redrawnAfter)));
 }
 
