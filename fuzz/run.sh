@@ -17,6 +17,9 @@ mkdir -p build/fuzz/corpus build/fuzz/artifacts
 export TMPDIR=$PWD/build/fuzz/tmp
 rm -rf "$TMPDIR"
 mkdir "$TMPDIR"
-exec nice -n 19 build/fuzz/fuzz/trevolo_fuzz -max_total_time="$seconds" -max_len=4096 \
-    -timeout=10 -dict=fuzz/trevolo.dict -artifact_prefix=build/fuzz/artifacts/ \
-    -print_final_stats=1 "$@" build/fuzz/corpus fuzz/corpus
+# The outer limit ends a process that hangs while it reports a crash (seen once, after a stack
+# overflow), so a CI job cannot wait for ever.
+exec nice -n 19 timeout --kill-after=30 $((seconds + 300)) \
+    build/fuzz/fuzz/trevolo_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    -dict=fuzz/trevolo.dict -artifact_prefix=build/fuzz/artifacts/ -print_final_stats=1 "$@" \
+    build/fuzz/corpus fuzz/corpus

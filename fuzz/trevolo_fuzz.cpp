@@ -52,10 +52,12 @@ void checkRoundTrip(const forms::DecodedLines& decoded)
     const QByteArray written = forms::EncodeLines(decoded.lines, encoding);
     const forms::DecodedLines reread = forms::DecodeLines(written);
     check(reread.lines == decoded.lines, "the lines changed through a write and a read");
-    check(reread.encoding == encoding, "a written file reads in another encoding");
+    // No lines make an empty file, which holds no encoding to read back.
+    const bool empty = decoded.lines.isEmpty();
+    check(empty || reread.encoding == encoding, "a written file reads in another encoding");
 
     forms::TextEncoding again = reread.encoding;
-    check(forms::EncodeLines(reread.lines, again) == written && again == encoding,
+    check(forms::EncodeLines(reread.lines, again) == written && (empty || again == encoding),
           "writing the lines read back changed the file");
 }
 
