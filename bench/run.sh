@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in build/bench and prints their figures as a Markdown table, measured
-# on the running program under Xvfb. Needs the test packages (scripts/setup.sh test); takes
-# about two minutes. Figures to read, not to assert: they depend on the machine.
+# on the running program under Xvfb; installs what is missing first. Takes about two minutes.
+# Figures to read, not to assert: they depend on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/setup.sh test
 build=${BENCH_BUILD:-build/bench} # another folder for a build of one's own
 echo "Building in $build ..." >&2
 cmake -S bench -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: fuzz/run.sh SECONDS [more libFuzzer options]}
 shift
 
+scripts/setup.sh fuzz
 nice -n 19 cmake --preset fuzz >/dev/null
 nice -n 19 cmake --build --preset fuzz
 mkdir -p build/fuzz/corpus build/fuzz/artifacts

@@ -2,13 +2,15 @@
 # Installs what Trevolo needs on Debian 12 / Ubuntu 24.04, and nothing when all is there.
 #   scripts/setup.sh build   the toolchain, CMake, Qt 6 and the fonts
 #   scripts/setup.sh test    the same, plus what the tests under a real X server use
+#   scripts/setup.sh fuzz    the same as build, plus clang and libFuzzer
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fontconfig fonts-dejavu-core
           fonts-liberation fonts-comfortaa qt6-translations-l10n)
-if [ "${1:-build}" = test ]; then
-    packages+=(xvfb xauth xdotool openbox x11-utils imagemagick)
-fi
+case "${1:-build}" in
+test) packages+=(xvfb xauth xdotool openbox x11-utils imagemagick) ;;
+fuzz) packages+=(clang libclang-rt-dev) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

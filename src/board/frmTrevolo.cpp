@@ -68,7 +68,7 @@ QLabel* designLabel(QWidget* parent, const QString& caption, Twips place, const 
 
 std::optional<qint32> IntervaloDelPeriodo(double segundos)
 {
-    if (segundos < 1.0)
+    if (!(segundos >= 1.0)) // not a number counts as too short
         segundos = 6.0;
     const double ms = std::nearbyint(segundos * 1000.0); // a half goes to the even neighbour
     if (ms > double(std::numeric_limits<qint32>::max()))

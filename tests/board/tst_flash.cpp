@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -82,6 +83,8 @@ private slots:
     void period_data();
     void period();
     void periodChangesOnlyTheInterval();
+    void intervalOfPeriodsNoUserCanType_data();
+    void intervalOfPeriodsNoUserCanType();
 };
 
 void tst_flash::activeMessagesFlashInTurn_data()
@@ -284,6 +287,23 @@ void tst_flash::periodChangesOnlyTheInterval()
     board.mnuAcc[0]->trigger();
     QVERIFY(!board.tSedu->isEnabled());
     QCOMPARE(board.tSedu->interval(), 3000);
+}
+
+void tst_flash::intervalOfPeriodsNoUserCanType_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<qint32>("interval"); // 0: refused
+    QTest::newRow("not a number") << std::nan("") << 6000;
+    QTest::newRow("minus infinity") << -HUGE_VAL << 6000;
+    QTest::newRow("infinity") << HUGE_VAL << 0;
+    QTest::newRow("half a millisecond too many") << 2147483.6475 << 0;
+}
+
+void tst_flash::intervalOfPeriodsNoUserCanType()
+{
+    QFETCH(double, seconds);
+    QFETCH(qint32, interval);
+    QCOMPARE(IntervaloDelPeriodo(seconds).value_or(0), interval);
 }
 
 QTEST_MAIN(tst_flash)
