@@ -11,6 +11,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +39,70 @@ QLabel* label(const QString& caption, QWidget* parent, float left, float top, fl
     return l;
 }
 
+// Gives `editor` its designed client size, which is also the least that shows every control,
+// and centres its frame over the board's. On a screen too small for it, it takes the whole
+// screen instead: a minimum larger than the screen would put its title bar out of reach.
+void placeOver(QDialog* editor, const QWidget* board, QSize client)
+{
+    const QRect screen = (board ? board->screen() : editor->screen())->availableGeometry();
+    // The editor's frame is not known before it is shown; the window manager gives it the
+    // board's.
+    const QWindow* boardWindow = board ? board->windowHandle() : nullptr;
+    const QMargins frame = boardWindow ? boardWindow->frameMargins() : QMargins();
+    editor->setMinimumSize(client.boundedTo(screen.size().shrunkBy(frame)));
+    editor->resize(editor->minimumSize());
+
+    QRect outer({}, editor->size().grownBy(frame));
+    outer.moveCenter(board ? board->frameGeometry().center() : screen.center());
+    outer.moveTopLeft(
+        {std::clamp(outer.left(), screen.left(), screen.right() + 1 - outer.width()),
+         std::clamp(outer.top(), screen.top(), screen.bottom() + 1 - outer.height())});
+    editor->move(outer.topLeft()); // a window's position is its frame's
+}
+
+// Screen readers announce `control` by the caption above it.
+void captioned(QLabel* caption, QWidget* control)
+{
+    caption->setBuddy(control);
+    control->setAccessibleName(caption->text());
+}
+
+// The highlighted item is the current one, so the keyboard highlights wherever it lands, as in
+// a native list box: otherwise a keyboard user could never highlight the only item to remove it.
+class ListaMensajes : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QListWidget::focusInEvent(e);
+        const bool tabbed =
+            e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+        if (tabbed && selectedItems().isEmpty() && count() > 0)
+            setCurrentRow(std::max(currentRow(), 0));
+    }
+
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        static constexpr int moves[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                        Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+        const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (!plain || std::find(std::begin(moves), std::end(moves), e->key()) == std::end(moves)) {
+            QListWidget::keyPressEvent(e);
+            return;
+        }
+        // With nothing current Qt starts every move at the first item; End means the last.
+        if (currentRow() < 0 && e->key() == Qt::Key_End)
+            setCurrentRow(count() - 1);
+        else
+            QListWidget::keyPressEvent(e);
+        if (currentRow() >= 0) // a move that stays put, on a one-item list, still highlights
+            setCurrentRow(currentRow());
+        e->accept();
+    }
+};
+
 } // namespace
 
 void frmMsg::Mostrar(QWidget* board, forms::IntervalTimer& tSedu)
@@ -52,7 +120,7 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    resize(forms::PixelsX(9930), forms::PixelsY(3285));
+    placeOver(this, board, QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
 
     const QFont bold = forms::DesignFont({QStringLiteral("MS Sans Serif")}, 8.25, true);
     Label1 = label(QStringLiteral("Nuevo Mensaje"), this, 120, 60, 4155, 375);
@@ -65,10 +133,12 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     Command3->setFont(bold);
     Command3->setEnabled(false);
     Label2 = label(QStringLiteral("Lista de mensajes"), this, 5040, 60, 3435, 315);
-    lstMsg = new QListWidget(this);
+    lstMsg = new ListaMensajes(this);
     lstMsg->setSelectionMode(QAbstractItemView::SingleSelection);
     forms::Move(lstMsg, 4980, 300, 4875, 2310);
     Command1 = button(QStringLiteral("&Regresar"), this, 8640, 2820, 1215, 375);
+    captioned(Label1, txtNvo);
+    captioned(Label2, lstMsg);
 
     setTabOrder(Command1, lstMsg);
     setTabOrder(lstMsg, txtNvo);
@@ -91,9 +161,11 @@ void frmMsg::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: // presses the button that has the focus, and nothing else
+    case Qt::Key_Enter: // presses the focused button, or "Agregar" from the text box; never closes
         if (auto* pulsado = qobject_cast<QPushButton*>(focusWidget()))
             pulsado->click();
+        else if (focusWidget() == txtNvo && Command2->isEnabled())
+            Command2->click();
         e->accept();
         return;
     default:
