@@ -39,27 +39,6 @@ QLabel* label(const QString& caption, QWidget* parent, float left, float top, fl
     return l;
 }
 
-// Gives `editor` its designed client size, which is also the least that shows every control,
-// and centres its frame over the board's. On a screen too small for it, it takes the whole
-// screen instead: a minimum larger than the screen would put its title bar out of reach.
-void placeOver(QDialog* editor, const QWidget* board, QSize client)
-{
-    const QRect screen = (board ? board->screen() : editor->screen())->availableGeometry();
-    // The editor's frame is not known before it is shown; the window manager gives it the
-    // board's.
-    const QWindow* boardWindow = board ? board->windowHandle() : nullptr;
-    const QMargins frame = boardWindow ? boardWindow->frameMargins() : QMargins();
-    editor->setMinimumSize(client.boundedTo(screen.size().shrunkBy(frame)));
-    editor->resize(editor->minimumSize());
-
-    QRect outer({}, editor->size().grownBy(frame));
-    outer.moveCenter(board ? board->frameGeometry().center() : screen.center());
-    outer.moveTopLeft(
-        {std::clamp(outer.left(), screen.left(), screen.right() + 1 - outer.width()),
-         std::clamp(outer.top(), screen.top(), screen.bottom() + 1 - outer.height())});
-    editor->move(outer.topLeft()); // a window's position is its frame's
-}
-
 // Screen readers announce `control` by the caption above it.
 void captioned(QLabel* caption, QWidget* control)
 {
@@ -120,7 +99,9 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    placeOver(this, board, QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
+    // Not framed yet: the window manager frames it like the board, most likely.
+    const QWindow* boardWindow = board ? board->windowHandle() : nullptr;
+    Colocar(boardWindow ? boardWindow->frameMargins() : QMargins());
 
     const QFont bold = forms::DesignFont({QStringLiteral("MS Sans Serif")}, 8.25, true);
     Label1 = label(QStringLiteral("Nuevo Mensaje"), this, 120, 60, 4155, 375);
@@ -152,6 +133,41 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
 
     Form_Load();
     Command1->setFocus();
+}
+
+void frmMsg::Colocar(const QMargins& marco)
+{
+    // The designed client size is also the least that shows every control. On a screen too
+    // small for it the editor takes the whole screen instead: a minimum larger than the screen
+    // would put its title bar and close button out of reach.
+    marcoSupuesto = marco;
+    const QWidget* board = parentWidget();
+    const QRect screen = (board ? board->screen() : this->screen())->availableGeometry();
+    const QSize disenado(forms::PixelsX(9930), forms::PixelsY(3285));
+    setMinimumSize(disenado.boundedTo(screen.size().shrunkBy(marco)));
+    resize(minimumSize());
+
+    QRect outer({}, size().grownBy(marco));
+    outer.moveCenter(board ? board->frameGeometry().center() : screen.center());
+    outer.moveTopLeft(
+        {std::clamp(outer.left(), screen.left(), screen.right() + 1 - outer.width()),
+         std::clamp(outer.top(), screen.top(), screen.bottom() + 1 - outer.height())});
+    move(outer.topLeft()); // a window's position is its frame's
+}
+
+bool frmMsg::event(QEvent* e)
+{
+    // Its own frame arrives once the window is shown, and a maximised board's frame has no
+    // side borders: placed again, once, by the real one.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !enmarcado && isVisible()) {
+        const QMargins marco = windowHandle()->frameMargins();
+        if (!marco.isNull()) {
+            enmarcado = true;
+            if (marco != marcoSupuesto)
+                Colocar(marco);
+        }
+    }
+    return QDialog::event(e);
 }
 
 void frmMsg::keyPressEvent(QKeyEvent* e)
