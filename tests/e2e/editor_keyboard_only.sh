@@ -29,12 +29,16 @@ read -r x y width height < <(e2e_geometry "$editor")
 read -r bl br bt bb < <(e2e_frame_extents "$board")
 read -r bx by bwidth bheight < <(e2e_geometry "$board")
 e2e_log "editor frame $((x - l)),$((y - t)) $((width + l + r))x$((height + t + b))"
-[ $((x - l)) -ge 0 ] && [ $((y - t)) -ge 0 ] && [ $((x + width + r)) -le "$E2E_SCREEN_W" ] &&
-    [ $((y + height + b)) -le "$E2E_SCREEN_H" ] || e2e_fail "the editor reaches off the screen"
+if [ $((x - l)) -lt 0 ] || [ $((y - t)) -lt 0 ] || [ $((x + width + r)) -gt "$E2E_SCREEN_W" ] ||
+    [ $((y + height + b)) -gt "$E2E_SCREEN_H" ]; then
+    e2e_fail "the editor reaches off the screen"
+fi
+# Twice the distance between the centres; within 2 pixels, a device-independent one at scale 2.
 off_centre=$(((2 * x + width + r - l) - (2 * bx + bwidth + br - bl)))
 off_middle=$(((2 * y + height + b - t) - (2 * by + bheight + bb - bt)))
-[ "${off_centre#-}" -le 2 ] && [ "${off_middle#-}" -le 2 ] ||
+if [ "${off_centre#-}" -gt 4 ] || [ "${off_middle#-}" -gt 4 ]; then
     e2e_fail "the editor's frame is not centred over the board's ($off_centre, $off_middle half pixels)"
+fi
 
 # From "Regresar", Tab enters the list; Alt+Q removes what it highlighted. The button clicks a
 # moment later.
