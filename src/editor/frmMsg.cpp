@@ -157,8 +157,8 @@ void frmMsg::Colocar(const QMargins& marco)
 
 bool frmMsg::event(QEvent* e)
 {
-    // Its own frame arrives once the window is shown, and a maximised board's frame has no
-    // side borders: placed again, once, by the real one.
+    // Its own frame arrives only once the window is shown, and can differ from the maximised
+    // board's: placed again, once, by the real one.
     if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !enmarcado && isVisible()) {
         const QMargins marco = windowHandle()->frameMargins();
         if (!marco.isNull()) {
