@@ -99,7 +99,7 @@ frmTrevolo::frmTrevolo()
     , tSedu(new forms::IntervalTimer(this, 5000, false))
 {
     setWindowTitle(QStringLiteral("Trevolo "));
-    setWindowIcon(QIcon(QStringLiteral(":/trevolo.png")));
+    setWindowIcon(modGral::Icono());
     // Always maximised, so the maximise button has nothing to do.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setCentralWidget(client);

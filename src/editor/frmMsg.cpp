@@ -11,6 +11,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +39,49 @@ QLabel* label(const QString& caption, QWidget* parent, float left, float top, fl
     return l;
 }
 
+// Screen readers announce `control` by the caption above it.
+void captioned(QLabel* caption, QWidget* control)
+{
+    caption->setBuddy(control);
+    control->setAccessibleName(caption->text());
+}
+
+// The highlighted item is the current one, so the keyboard highlights wherever it lands, as in
+// a native list box: otherwise a keyboard user could never highlight the only item to remove it.
+class ListaMensajes : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QListWidget::focusInEvent(e);
+        const bool tabbed =
+            e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+        if (tabbed && selectedItems().isEmpty() && count() > 0)
+            setCurrentRow(std::max(currentRow(), 0));
+    }
+
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        static constexpr int moves[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                        Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+        const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (!plain || std::find(std::begin(moves), std::end(moves), e->key()) == std::end(moves)) {
+            QListWidget::keyPressEvent(e);
+            return;
+        }
+        // With nothing current Qt starts every move at the first item; End means the last.
+        if (currentRow() < 0 && e->key() == Qt::Key_End)
+            setCurrentRow(count() - 1);
+        else
+            QListWidget::keyPressEvent(e);
+        if (currentRow() >= 0) // a move that stays put, on a one-item list, still highlights
+            setCurrentRow(currentRow());
+        e->accept();
+    }
+};
+
 } // namespace
 
 void frmMsg::Mostrar(QWidget* board, forms::IntervalTimer& tSedu)
@@ -52,7 +99,9 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    resize(forms::PixelsX(9930), forms::PixelsY(3285));
+    // Not framed yet: the window manager frames it like the board, most likely.
+    const QWindow* boardWindow = board ? board->windowHandle() : nullptr;
+    Colocar(boardWindow ? boardWindow->frameMargins() : QMargins());
 
     const QFont bold = forms::DesignFont({QStringLiteral("MS Sans Serif")}, 8.25, true);
     Label1 = label(QStringLiteral("Nuevo Mensaje"), this, 120, 60, 4155, 375);
@@ -65,10 +114,12 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     Command3->setFont(bold);
     Command3->setEnabled(false);
     Label2 = label(QStringLiteral("Lista de mensajes"), this, 5040, 60, 3435, 315);
-    lstMsg = new QListWidget(this);
+    lstMsg = new ListaMensajes(this);
     lstMsg->setSelectionMode(QAbstractItemView::SingleSelection);
     forms::Move(lstMsg, 4980, 300, 4875, 2310);
     Command1 = button(QStringLiteral("&Regresar"), this, 8640, 2820, 1215, 375);
+    captioned(Label1, txtNvo);
+    captioned(Label2, lstMsg);
 
     setTabOrder(Command1, lstMsg);
     setTabOrder(lstMsg, txtNvo);
@@ -84,6 +135,41 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     Command1->setFocus();
 }
 
+void frmMsg::Colocar(const QMargins& marco)
+{
+    // The designed client size is also the least that shows every control. On a screen too
+    // small for it the editor takes the whole screen instead: a minimum larger than the screen
+    // would put its title bar and close button out of reach.
+    marcoSupuesto = marco;
+    const QWidget* board = parentWidget();
+    const QRect screen = (board ? board->screen() : this->screen())->availableGeometry();
+    const QSize disenado(forms::PixelsX(9930), forms::PixelsY(3285));
+    setMinimumSize(disenado.boundedTo(screen.size().shrunkBy(marco)));
+    resize(minimumSize());
+
+    QRect outer({}, size().grownBy(marco));
+    outer.moveCenter(board ? board->frameGeometry().center() : screen.center());
+    outer.moveTopLeft(
+        {std::clamp(outer.left(), screen.left(), screen.right() + 1 - outer.width()),
+         std::clamp(outer.top(), screen.top(), screen.bottom() + 1 - outer.height())});
+    move(outer.topLeft()); // a window's position is its frame's
+}
+
+bool frmMsg::event(QEvent* e)
+{
+    // Its own frame arrives only once the window is shown, and can differ from the maximised
+    // board's: placed again, once, by the real one.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !enmarcado && isVisible()) {
+        const QMargins marco = windowHandle()->frameMargins();
+        if (!marco.isNull()) {
+            enmarcado = true;
+            if (marco != marcoSupuesto)
+                Colocar(marco);
+        }
+    }
+    return QDialog::event(e);
+}
+
 void frmMsg::keyPressEvent(QKeyEvent* e)
 {
     switch (e->key()) {
@@ -91,9 +177,11 @@ void frmMsg::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: // presses the button that has the focus, and nothing else
+    case Qt::Key_Enter: // presses the focused button, or "Agregar" from the text box; never closes
         if (auto* pulsado = qobject_cast<QPushButton*>(focusWidget()))
             pulsado->click();
+        else if (focusWidget() == txtNvo && Command2->isEnabled())
+            Command2->click();
         e->accept();
         return;
     default:

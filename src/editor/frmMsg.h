@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
 
 class QLabel;
 class QLineEdit;
@@ -29,10 +30,14 @@ public:
     QPushButton* Command1;
 
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
     frmMsg(QWidget* board, forms::IntervalTimer& tSedu);
+
+    // Sizes the editor and centres it over the board, on the screen, for a frame of `marco`.
+    void Colocar(const QMargins& marco);
 
     void Form_Load();
     void txtNvo_Change();
@@ -42,4 +47,6 @@ private:
     void AgregarItem(const QString& texto, bool marcado);
 
     forms::IntervalTimer& tSedu;
+    QMargins marcoSupuesto; // the frame it was last placed for
+    bool enmarcado = false; // its own frame has been seen
 };

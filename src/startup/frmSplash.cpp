@@ -37,9 +37,15 @@ frmSplash::frmSplash()
     Frame1->move(Frame1->pos() + QPoint(border, border));
 
     imgLogo = new QLabel(Frame1);
-    imgLogo->setPixmap(QPixmap(QStringLiteral(":/trevolo.png")));
-    imgLogo->setScaledContents(true);
     forms::Move(imgLogo, 480, 1440, 1815, 2025);
+    // The largest rendering, scaled down smoothly and not stretched out of shape.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap logo =
+        QPixmap(QStringLiteral(":/icons/trevolo-256.png"))
+            .scaled(imgLogo->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    logo.setDevicePixelRatio(ratio);
+    imgLogo->setPixmap(logo);
+    imgLogo->setAlignment(Qt::AlignCenter);
 
     const QStringList arial{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                             QStringLiteral("Arimo"), QStringLiteral("Helvetica")};

@@ -6,6 +6,7 @@
 #include "forms/program.h"
 #include "startup/frmSplash.h"
 
+#include <QApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
 
 void Main()
 {
+    QApplication::setWindowIcon(Icono());
     auto* splash = new frmSplash;
     splash->show();
     Espera(3.0f);
@@ -28,6 +30,15 @@ void Main()
         return;
     CargarMensajes();
     frmTrevolo::Instancia().show();
+}
+
+QIcon Icono()
+{
+    QIcon icono;
+    const QDir iconos(QStringLiteral(":/icons"), QStringLiteral("trevolo-*.png"));
+    for (const QFileInfo& png : iconos.entryInfoList())
+        icono.addFile(png.filePath());
+    return icono;
 }
 
 void Espera(float seconds)

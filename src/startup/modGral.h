@@ -2,6 +2,7 @@
 
 #include "forms/textfile.h"
 
+#include <QIcon>
 #include <QString>
 
 #include <array>
@@ -19,8 +20,12 @@ extern quint8 Actual; // the next active message to flash
 // How msg.txt was read, so that it is written back the same way.
 extern forms::TextEncoding CodificacionMsg;
 
-// Start-up: the splash window for three seconds, the messages, then the board.
+// Start-up: the program's icon for every window and box, the splash window for three seconds,
+// the messages, then the board.
 void Main();
+
+// Trevolo's icon, at every size it is drawn in.
+QIcon Icono();
 
 // Waits `seconds` of the clock while the windows go on handling their events. Waits of 0 or
 // less return at once; a wait that crosses midnight still lasts its seconds; a wait returns

@@ -6,6 +6,7 @@
 #include "startup/modGral.h"
 #include "support/testing.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -89,6 +91,7 @@ private slots:
     void opensFromTheStore_data();
     void opensFromTheStore();
     void windowAsDesigned();
+    void staysOnTheScreenOverTheBoard();
     void addingUppercasesAndEmptiesTheBox();
     void aLineBreakCannotSplitAMessage();
     void quitarWithNothingHighlightedDoesNothing();
@@ -103,6 +106,8 @@ private slots:
     void closingFromTheTitleBarDiscards();
     void enterAndEscapeDoNotClose();
     void accessKeys();
+    void keyboardHighlightsWhereItLands_data();
+    void keyboardHighlightsWhereItLands();
     void unchangedFileRoundTrips_data();
     void unchangedFileRoundTrips();
     void flashGoesOnWhileOpenAndHandsWait();
@@ -186,6 +191,12 @@ void tst_editor::windowAsDesigned()
             QVERIFY(editor->Command2->font().bold() && editor->Command3->font().bold());
             QCOMPARE(editor->Command2->font().pointSizeF(), 8.25);
             QVERIFY(!editor->Command1->font().bold());
+            // Screen readers announce the text box and the list by their captions.
+            const QPair<QWidget*, QString> names[] = {{editor->txtNvo, "Nuevo Mensaje"},
+                                                      {editor->lstMsg, "Lista de mensajes"}};
+            for (const auto& [control, name] : names)
+                QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                         name);
             // Tab order: Regresar, the list, the text box, Agregar, Quitar.
             QCOMPARE(nextTab(editor->Command1), editor->lstMsg);
             QCOMPARE(nextTab(editor->lstMsg), editor->txtNvo);
@@ -196,6 +207,34 @@ void tst_editor::windowAsDesigned()
             QCOMPARE(editor->Command1->pos(), QPoint(forms::PixelsX(8640), forms::PixelsY(2820)));
         },
         &board);
+}
+
+// Also run on a 640 x 480 screen, narrower than the editor (tests/CMakeLists.txt).
+void tst_editor::staysOnTheScreenOverTheBoard()
+{
+    testing::RunBoard([](frmTrevolo& board) {
+        WithEditor(
+            *board.tSedu,
+            [&board](frmMsg& editor) {
+                const QRect screen = board.screen()->availableGeometry();
+                const QSize designed(forms::PixelsX(9930), forms::PixelsY(3285));
+                const QSize frame = editor.frameGeometry().size() - editor.size();
+                const QSize expected = designed.boundedTo(screen.size() - frame);
+                QCOMPARE(editor.minimumSize(), expected);
+                editor.resize(1, 1);
+                QCOMPARE(editor.size(), expected);
+                QVERIFY2(screen.contains(editor.frameGeometry()),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(editor.x())
+                                        .arg(editor.y())
+                                        .arg(editor.width())
+                                        .arg(editor.height())));
+                if (expected == designed)
+                    QVERIFY((editor.frameGeometry().center() - board.frameGeometry().center())
+                                .manhattanLength() <= 1);
+            },
+            &board);
+    });
 }
 
 void tst_editor::addingUppercasesAndEmptiesTheBox()
@@ -463,18 +502,22 @@ void tst_editor::enterAndEscapeDoNotClose()
     WithEditor(*timer, [](frmMsg& editor) {
         editor.txtNvo->setFocus();
         QTest::keyClicks(editor.txtNvo, QStringLiteral("algo"));
-        QTest::keyClick(editor.txtNvo, Qt::Key_Return);
-        QTest::keyClick(editor.txtNvo, Qt::Key_Enter);
+        QTest::keyClick(editor.txtNvo, Qt::Key_Return); // presses "Agregar >>"
+        QCOMPARE(items(editor), Items({{"ALGO", false}}));
+        QVERIFY(editor.txtNvo->text().isEmpty());
+        QTest::keyClick(editor.txtNvo, Qt::Key_Enter); // "Agregar >>" is off now
+        QTest::keyClick(editor.lstMsg, Qt::Key_Return);
         QVERIFY(editor.isVisible());
-        QCOMPARE(editor.lstMsg->count(), 0);
+        QCOMPARE(editor.lstMsg->count(), 1);
+        QTest::keyClicks(editor.txtNvo, QStringLiteral("otro"));
         QTest::keyClick(&editor, Qt::Key_Escape);
         QTest::keyClick(editor.txtNvo, Qt::Key_Escape);
         QVERIFY(editor.isVisible());
-        QCOMPARE(editor.txtNvo->text(), QStringLiteral("algo"));
+        QCOMPARE(editor.txtNvo->text(), QStringLiteral("otro"));
         // Enter on a focused button presses it, as on any desktop.
         editor.Command2->setFocus();
         QTest::keyClick(editor.Command2, Qt::Key_Return);
-        QCOMPARE(editor.lstMsg->count(), 1);
+        QCOMPARE(editor.lstMsg->count(), 2);
     });
     QVERIFY(testing::ReadMsg().isEmpty()); // nothing saved
 }
@@ -497,6 +540,59 @@ void tst_editor::accessKeys()
         QTRY_VERIFY(!editor.isVisible());
     });
     QCOMPARE(testing::ReadMsg(), QByteArray("UNO\r\n"));
+}
+
+void tst_editor::keyboardHighlightsWhereItLands_data()
+{
+    QTest::addColumn<QStringList>("store");
+    QTest::addColumn<QStringList>("keys"); // typed in turn, from the opening focus on Regresar
+    QTest::addColumn<int>("highlighted");  // after the keys; -1 for none
+    QTest::addColumn<Items>("left");
+    const QStringList three{"a", "*b", "c"};
+    const Items all{{"a", false}, {"b", true}, {"c", false}};
+    QTest::newRow("Tab into the only item, Quitar")
+        << QStringList{"*solo"} << QStringList{"Tab", "Alt+Q"} << -1 << Items{};
+    QTest::newRow("Space ticks the one Tab highlighted")
+        << QStringList{"solo"} << QStringList{"Tab", "Space"} << 0 << Items{{"solo", true}};
+    QTest::newRow("Home, End on the only item")
+        << QStringList{"solo"} << QStringList{"Tab", "Space", "Home", "End"} << 0
+        << Items{{"solo", true}};
+    QTest::newRow("Shift+Tab back from the text box")
+        << three << QStringList{"Tab", "Down", "Tab", "Shift+Tab"} << 1 << all;
+    QTest::newRow("End after a Quitar is the last")
+        << three << QStringList{"Tab", "Alt+Q", "End"} << 1 << Items{{"b", true}, {"c", false}};
+    QTest::newRow("and the next Quitar removes it")
+        << three << QStringList{"Tab", "Alt+Q", "End", "Alt+Q"} << -1 << Items{{"b", true}};
+    QTest::newRow("Home after a Quitar is the first")
+        << three << QStringList{"Tab", "Down", "Alt+Q", "Home"} << 0
+        << Items{{"a", false}, {"c", false}};
+    QTest::newRow("arrows and Page keys")
+        << three << QStringList{"Tab", "PgDown", "Up"} << 1 << all;
+    QTest::newRow("an empty list")
+        << QStringList{} << QStringList{"Tab", "End", "Alt+Q"} << -1 << Items{};
+}
+
+void tst_editor::keyboardHighlightsWhereItLands()
+{
+    QFETCH(QStringList, store);
+    QFETCH(QStringList, keys);
+    QFETCH(int, highlighted);
+    QFETCH(Items, left);
+    testing::FillStore(store);
+    WithEditor(*timer, [&](frmMsg& editor) {
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        for (const QString& key : keys) {
+            QTest::keySequence(editor.windowHandle(), QKeySequence(key));
+            // An access key clicks its button a moment later.
+            QTRY_VERIFY(!editor.Command2->isDown() && !editor.Command3->isDown());
+        }
+        QCOMPARE(items(editor), left);
+        const QList<QListWidgetItem*> selected = editor.lstMsg->selectedItems();
+        QCOMPARE(selected.isEmpty() ? -1 : editor.lstMsg->row(selected.first()), highlighted);
+        if (highlighted >= 0)
+            QCOMPARE(editor.lstMsg->currentRow(), highlighted);
+    });
 }
 
 void tst_editor::unchangedFileRoundTrips_data()
