@@ -5,14 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <optional>
 
+#include <fcntl.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 using modGral::Activos;
 using modGral::Mensajes;
@@ -194,8 +198,27 @@ void tst_store::pathRule()
 
 namespace {
 
+// Sets or clears a folder's immutable flag, which stops root too (ext4, xfs, btrfs).
+bool setImmutable([[maybe_unused]] const QString& folder, [[maybe_unused]] bool on)
+{
+#ifdef __linux__
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+#else
+    return false;
+#endif
+}
+
 // Takes from everyone, root included, the right to create files in a folder, until destroyed.
-// Root ignores permissions, so for root the folder is made immutable (ext4, xfs, btrfs).
 class ClosedFolder {
 public:
     explicit ClosedFolder(const QString& folder)
@@ -203,13 +226,13 @@ public:
     {
         closed =
             geteuid() == 0
-                ? QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder}) == 0
+                ? setImmutable(folder, true)
                 : QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
     ~ClosedFolder()
     {
         if (geteuid() == 0)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+            setImmutable(folder, false);
         else
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner);
@@ -264,7 +287,7 @@ void tst_store::msgFolder()
     if (!writable) {
         closed.emplace(testing::Folder());
         if (!closed->closed)
-            QSKIP("cannot close a folder to root here (chattr +i needs ext4, xfs or btrfs)");
+            QSKIP("this file system has no immutable folders for root (ext4, xfs and btrfs do)");
     }
 
     const QString ruta = writable ? testing::MsgPath() : userMsg;
