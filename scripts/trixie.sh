@@ -76,7 +76,7 @@ echo "Chroot ready after $((SECONDS - start)) s:" \
 in_chroot cmake -S /trevolo/src -B /trevolo/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     >/dev/null
 in_chroot cmake --build /trevolo/build -j 2 2>&1 | tee "$root/trevolo/build.log"
-echo "Build warnings: $(grep -c 'warning:' "$root/trevolo/build.log" || true)"
+echo "Warnings in what was built: $(grep -c 'warning:' "$root/trevolo/build.log" || true)"
 in_chroot env QT_QPA_PLATFORM=offscreen ctest --test-dir /trevolo/build --output-on-failure \
     -LE e2e
 echo "Debian 13 build and tests took $((SECONDS - start)) s"
