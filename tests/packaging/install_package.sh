@@ -38,9 +38,14 @@ trap 'status=$?; set +e; package_cleanup; (exit "$status"); e2e_cleanup' EXIT
 
 # apt-get reads the package as its own user, and trevolo runs as another: they may pass through.
 chmod 711 "$E2E_DIR"
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$E2E_DIR/package" >/dev/null
+# Built by someone whose files are private: the package's modes must not depend on it.
+(umask 077 && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$E2E_DIR/package" >/dev/null)
+chmod -R go+rX "$E2E_DIR/package"
 deb=$(echo "$E2E_DIR"/package/trevolo_*.deb)
 [ -f "$deb" ] || e2e_fail "cpack made no trevolo_*.deb"
+modes=$(dpkg-deb -c "$deb" | awk '$1 != "drwxr-xr-x" && $1 != "-rw-r--r--" &&
+    !($1 == "-rwxr-xr-x" && $NF == "./usr/bin/trevolo")')
+[ -z "$modes" ] || e2e_fail "files or folders with other modes than 0755 and 0644: $modes"
 e2e_log "$(dpkg-deb -f "$deb" Package Version Depends | tr '\n' ' ')"
 if command -v lintian >/dev/null; then
     found=$(lintian --fail-on error "$deb" 2>&1) || e2e_fail "lintian: $found"
