@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs what Trevolo needs on Debian 12 / Ubuntu 24.04, and nothing when all is there.
 #   scripts/setup.sh build   the toolchain, CMake, Qt 6 and the fonts
-#   scripts/setup.sh test    the same, plus what the tests under a real X server use
+#   scripts/setup.sh test    the same, plus what the tests under a real X server and the
+#                            package test use
 #   scripts/setup.sh fuzz    the same as build, plus clang and libFuzzer
+#   scripts/setup.sh chroot  the same as build, plus debootstrap for the Debian 13 build
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fontconfig fonts-dejavu-core
           fonts-liberation fonts-comfortaa qt6-translations-l10n)
 case "${1:-build}" in
-test) packages+=(xvfb xauth xdotool openbox x11-utils imagemagick) ;;
+test) packages+=(xvfb xauth xdotool openbox x11-utils imagemagick dpkg-dev desktop-file-utils
+                appstream lintian) ;;
 fuzz) packages+=(clang libclang-rt-dev) ;;
+chroot) packages+=(debootstrap) ;;
 esac
 
 missing=()

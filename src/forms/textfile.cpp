@@ -1,11 +1,14 @@
 #include "textfile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
 
 namespace forms {
 namespace {
@@ -72,6 +75,32 @@ QString AppPath()
 void SetAppPath(const QString& folder)
 {
     appPathOverride = folder;
+}
+
+bool CanCreateFilesIn(const QString& folder)
+{
+    // Removed again when it goes out of scope.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".trevolo-XXXXXX")));
+    return probe.open();
+}
+
+QString UserDataPath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder); // a failure shows when the file is written there
+    return folder;
+}
+
+QString CopyToNewFile(const QString& from, const QString& to)
+{
+    QFile source(from);
+    if (!source.copy(to))
+        return source.errorString();
+    // The copy takes the original's permissions, which may be read-only for everyone.
+    QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::ReadOwner |
+                                  QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                  QFileDevice::WriteUser);
+    return {};
 }
 
 DecodedLines DecodeLines(const QByteArray& bytes)

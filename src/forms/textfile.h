@@ -10,6 +10,17 @@ namespace forms {
 QString AppPath();
 void SetAppPath(const QString& folder);
 
+// Whether this user may create files in `folder`: tried for real, as only the system knows
+// every rule that applies (permissions, ACLs, read-only mounts, immutable folders).
+bool CanCreateFilesIn(const QString& folder);
+
+// The user's own folder for the program's files, created if missing.
+QString UserDataPath();
+
+// Copies `from` to `to`, which must not exist yet, and lets this user write the copy. Returns
+// the reason when it could not.
+QString CopyToNewFile(const QString& from, const QString& to);
+
 // How a text file's characters became bytes, kept so that it is written back the same way.
 enum class TextEncoding {
     SystemCodePage, // UTF-8 on Linux and macOS, the ANSI code page on Windows

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -28,6 +29,7 @@ void Main()
     delete splash;
     if (forms::Ending())
         return;
+    CopiarMsgInicial();
     CargarMensajes();
     frmTrevolo::Instancia().show();
 }
@@ -56,12 +58,31 @@ void Espera(float seconds)
     }
 }
 
-QString RutaMsg()
+QString CarpetaMsg()
 {
-    QString carpeta = forms::AppPath();
-    if (!carpeta.endsWith(u'/')) // a drive's root already ends in one
-        carpeta += u'/';
-    return carpeta + QStringLiteral("msg.txt");
+    const QString programa = forms::AppPath();
+    return forms::CanCreateFilesIn(programa) ? programa : forms::UserDataPath();
+}
+
+QString RutaMsg(const QString& carpeta)
+{
+    if (carpeta.endsWith(u'/')) // a drive's root already ends in one
+        return carpeta + QStringLiteral("msg.txt");
+    return carpeta + QStringLiteral("/msg.txt");
+}
+
+void CopiarMsgInicial()
+{
+    const QString ruta = RutaMsg();
+    const QString original = RutaMsg(forms::AppPath());
+    if (ruta == original || QFileInfo::exists(ruta) || !forms::FileExists(original))
+        return;
+    const QString error = forms::CopyToNewFile(original, ruta);
+    if (!error.isEmpty())
+        forms::MsgBox(
+            QStringLiteral("No se pudo copiar %1 en %2: %3\nSe empieza sin mensajes.")
+                .arg(QDir::toNativeSeparators(original), QDir::toNativeSeparators(ruta), error),
+            forms::Icon::Warning);
 }
 
 void CargarMensajes()

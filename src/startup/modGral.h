@@ -32,8 +32,16 @@ QIcon Icono();
 // early only when the program ends.
 void Espera(float seconds);
 
-// msg.txt in the executable's folder.
-QString RutaMsg();
+// Where msg.txt lives: beside the executable when this user may write there (a portable copy,
+// a build folder), else in the user's own data folder (an installed copy).
+QString CarpetaMsg();
+
+// msg.txt in `carpeta`.
+QString RutaMsg(const QString& carpeta = CarpetaMsg());
+
+// The first run from the user's data folder starts from the msg.txt that stands beside the
+// executable, if any; that one is never written.
+void CopiarMsgInicial();
 
 // Loads msg.txt into the store; a missing file leaves it empty.
 void CargarMensajes();

@@ -4,9 +4,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
+#include <fcntl.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 
 using modGral::Activos;
 using modGral::Mensajes;
@@ -28,6 +38,8 @@ private slots:
     void fileWithoutReadPermission();
     void pathRule_data();
     void pathRule();
+    void msgFolder_data();
+    void msgFolder();
     void encodingRoundTrip_data();
     void encodingRoundTrip();
     void writtenLinesReadBackTheSame_data();
@@ -181,8 +193,126 @@ void tst_store::pathRule()
 {
     QFETCH(QString, folder);
     QFETCH(QString, path);
-    forms::SetAppPath(folder);
-    QCOMPARE(modGral::RutaMsg(), path);
+    QCOMPARE(modGral::RutaMsg(folder), path);
+}
+
+namespace {
+
+// Sets or clears a folder's immutable flag, which stops root too (ext4, xfs, btrfs).
+bool setImmutable([[maybe_unused]] const QString& folder, [[maybe_unused]] bool on)
+{
+#ifdef __linux__
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+#else
+    return false;
+#endif
+}
+
+// Takes from everyone, root included, the right to create files in a folder, until destroyed.
+class ClosedFolder {
+public:
+    explicit ClosedFolder(const QString& folder)
+        : folder(folder)
+    {
+        closed =
+            geteuid() == 0
+                ? setImmutable(folder, true)
+                : QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    ~ClosedFolder()
+    {
+        if (geteuid() == 0)
+            setImmutable(folder, false);
+        else
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+    }
+    bool closed = false;
+
+private:
+    QString folder;
+};
+
+} // namespace
+
+void tst_store::msgFolder_data()
+{
+    QTest::addColumn<bool>("writable");      // the executable's folder
+    QTest::addColumn<QByteArray>("shipped"); // msg.txt beside the executable, if any
+    QTest::addColumn<QByteArray>("own");     // msg.txt in the user's data folder, if any
+    QTest::addColumn<QString>("loaded");     // the first message after start-up
+    QTest::newRow("writable: beside the executable")
+        << true << QByteArray("*a\r\n") << QByteArray("*b\r\n") << "*a";
+    QTest::newRow("writable, no file: still beside")
+        << true << QByteArray() << QByteArray("*b\r\n") << "";
+    QTest::newRow("closed: the first run starts from the shipped file")
+        << false << QByteArray("*a\r\n") << QByteArray() << "*a";
+    QTest::newRow("closed: the user's own file is kept")
+        << false << QByteArray("*a\r\n") << QByteArray("b\r\n") << "b";
+    QTest::newRow("closed, nothing shipped: no messages")
+        << false << QByteArray() << QByteArray() << "";
+}
+
+void tst_store::msgFolder()
+{
+    QFETCH(bool, writable);
+    QFETCH(QByteArray, shipped);
+    QFETCH(QByteArray, own);
+    QFETCH(QString, loaded);
+    // A home of its own, so that the data folder is a fresh one.
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", realHome); });
+    const QString userData = forms::UserDataPath();
+    QVERIFY2(userData.startsWith(home.path()), qPrintable(userData));
+    const QString userMsg = userData + QStringLiteral("/msg.txt");
+    if (!shipped.isEmpty())
+        testing::WriteMsg(shipped);
+    if (!own.isEmpty()) {
+        QFile file(userMsg);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
+    }
+    std::optional<ClosedFolder> closed;
+    if (!writable) {
+        closed.emplace(testing::Folder());
+        if (!closed->closed)
+            QSKIP("this file system has no immutable folders for root (ext4, xfs and btrfs do)");
+    }
+
+    const QString ruta = writable ? testing::MsgPath() : userMsg;
+    QCOMPARE(modGral::RutaMsg(), ruta);
+    modGral::CopiarMsgInicial();
+    modGral::CargarMensajes();
+    QCOMPARE(Mensajes[0], loaded);
+    QVERIFY(testing::Boxes().shown.isEmpty());
+    QCOMPARE(QFileInfo::exists(userMsg), !own.isEmpty() || (!writable && !shipped.isEmpty()));
+
+    // A save lands in the same file; the shipped one is only ever read.
+    QCOMPARE(
+        forms::WriteLines(modGral::RutaMsg(), {QStringLiteral("*c")}, modGral::CodificacionMsg),
+        QString());
+    QFile saved(ruta);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("*c\r\n"));
+    if (!writable)
+        QCOMPARE(testing::ReadMsg(), shipped);
+    // Trying the folder left nothing behind.
+    const QStringList expected =
+        writable || !shipped.isEmpty() ? QStringList{"msg.txt"} : QStringList{};
+    QCOMPARE(
+        QDir(testing::Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        expected);
 }
 
 void tst_store::encodingRoundTrip_data()

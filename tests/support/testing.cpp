@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtGlobal>
@@ -76,6 +77,7 @@ BoxLog& Boxes()
 void CleanSlate(double reading, double speed)
 {
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
+    QStandardPaths::setTestModeEnabled(true); // never the user's own data folder
     frmTrevolo::Descargar();
     forms::ClearEnd();
     FillStore({});

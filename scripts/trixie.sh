@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds Trevolo and runs its headless tests on Debian 13 (trixie: Qt 6.8, GCC 14), in a chroot
+# made with debootstrap from the mirror this machine's apt uses. The chroot is kept in
+# $TREVOLO_TRIXIE_ROOT (default /var/cache/trevolo-trixie) and reused by later runs.
+# Needs root; skips (exit 0) where it cannot run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+src=$PWD
+root=${TREVOLO_TRIXIE_ROOT:-/var/cache/trevolo-trixie}
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIP: the Debian 13 build needs root (debootstrap and chroot)"
+    exit 0
+fi
+if ! command -v debootstrap >/dev/null; then
+    scripts/setup.sh chroot
+fi
+
+# The first Debian archive (not the security one) that apt is configured with.
+mirror() {
+    {
+        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+            awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break } }'
+        cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+            awk '$1 == "URIs:" { for (i = 2; i <= NF; i++) print $i }'
+    } | grep -v security | head -1
+}
+
+# One run at a time on the chroot.
+mkdir -p "$(dirname "$root")"
+exec 9>"$root.lock"
+flock 9
+
+mounted=()
+cleanup() {
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount "${mounted[i]}" || umount -l "${mounted[i]}" || true
+    done
+}
+trap cleanup EXIT
+
+in_chroot() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
+
+start=$SECONDS
+if [ ! -e "$root/.trevolo-ready" ]; then
+    url=$(mirror)
+    if [ -z "$url" ]; then
+        echo "SKIP: no Debian mirror found in apt's sources"
+        exit 0
+    fi
+    echo "Making the Debian 13 chroot in $root (once)"
+    for mount in proc dev/shm; do # left by a run that was killed
+        ! mountpoint -q "$root/$mount" || umount "$root/$mount"
+    done
+    rm -rf --one-file-system "$root"
+    debootstrap --variant=minbase trixie "$root" "$url" >"${root}.log" 2>&1 ||
+        { tail -20 "${root}.log"; exit 1; }
+    rm -f "${root}.log"
+fi
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+mount -t proc proc "$root/proc" && mounted+=("$root/proc")
+mount -t tmpfs -o mode=1777 shm "$root/dev/shm" && mounted+=("$root/dev/shm")
+
+# The same packages as here, from the same script; nothing when they are all there. The build
+# folder stays, so that a later run only builds what changed.
+rm -rf "$root/trevolo/src"
+mkdir -p "$root/trevolo/src"
+tar -C "$src" --exclude=./build --exclude=./.git -cf - . | tar -C "$root/trevolo/src" -xf -
+in_chroot /trevolo/src/scripts/setup.sh build
+touch "$root/.trevolo-ready"
+# shellcheck disable=SC2016 # dpkg-query's field, not the shell's
+echo "Chroot ready after $((SECONDS - start)) s:" \
+    "Qt $(in_chroot dpkg-query -W -f '${Version}' qt6-base-dev), $(in_chroot g++ --version | head -1)"
+
+in_chroot cmake -S /trevolo/src -B /trevolo/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    >/dev/null
+in_chroot cmake --build /trevolo/build -j 2 2>&1 | tee "$root/trevolo/build.log"
+echo "Warnings in what was built: $(grep -c 'warning:' "$root/trevolo/build.log" || true)"
+in_chroot env QT_QPA_PLATFORM=offscreen ctest --test-dir /trevolo/build --output-on-failure \
+    -LE e2e
+echo "Debian 13 build and tests took $((SECONDS - start)) s"
