@@ -28,9 +28,13 @@ QPointer<frmTrevolo> instance;
 // letters shrink no further than this.
 constexpr float smallestLetterPoints = 8.0f;
 
-// Left edge of the first column, and the least room between two cells of the grid.
+// Left edge of the first column, and the least room between two cells of the designed grid.
 constexpr float gridLeft = 500.0f;
 constexpr float cellGap = 90.0f;
+// A shrunk grid keeps a quarter of a cell between cells, so that a hand code reads clearly as
+// its own letter's, not as the next row's: five cells and their gaps take six cells' room.
+constexpr float spacedCell = 1.25f;
+constexpr float cellsWithGaps = 6.0f;
 
 constexpr float redrawSeconds = 600.0f;
 constexpr float flashSeconds = 0.25f;
@@ -100,11 +104,6 @@ GridLayout LayOutGrid(const GridRoom& room)
     const float designedColumn = (room.outerWidth - 500.0f) / 5.0f + room.textWidth;
     const float designedRow = (room.outerHeight - 500.0f) / 6.0f + room.textHeight;
 
-    // The step along one side for cells of `cell` twips: the designed one where it keeps them
-    // apart and inside, else spread to the far edge, at least a cell and the gap.
-    const auto step = [](float designed, float cell, float length) {
-        return std::max(cell + cellGap, std::min(designed, (length - cell) / 4.0f));
-    };
     const auto apart = [](float step, float cell) { return step >= cell + cellGap; };
     if (apart(designedColumn, cellWidth) && apart(designedRow, cellHeight) &&
         4.0f * designedColumn + cellWidth <= roomWidth &&
@@ -113,11 +112,16 @@ GridLayout LayOutGrid(const GridRoom& room)
 
     // The largest cells for which five fit across and down with the gaps between them; the
     // letters never grow past what the fitting left them.
-    const float fits = std::min({1.0f, (roomWidth - 4.0f * cellGap) / (5.0f * cellWidth),
-                                 (roomHeight - 4.0f * cellGap) / (5.0f * cellHeight)});
+    const float fits = std::min(
+        {1.0f, roomWidth / (cellsWithGaps * cellWidth), roomHeight / (cellsWithGaps * cellHeight)});
     const qreal points = std::max(qreal(smallestLetterPoints),
                                   std::min(room.letterPoints, room.handPoints * qreal(fits)));
     const float scale = float(points / room.handPoints);
+    // Along each side the designed step where it keeps the cells spaced and inside, else the
+    // cells spread to the far edge, never closer than spaced.
+    const auto step = [](float designed, float cell, float length) {
+        return std::max(cell * spacedCell, std::min(designed, (length - cell) / 4.0f));
+    };
     return {step(designedColumn, cellWidth * scale, roomWidth),
             step(designedRow, cellHeight * scale, roomHeight), scale, points, points};
 }
