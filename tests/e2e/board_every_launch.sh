@@ -6,13 +6,6 @@ export E2E_TIME_LIMIT=150
 # shellcheck source-path=SCRIPTDIR source=harness.sh
 source "$(dirname "$0")/harness.sh"
 
-# Ink below the menu bar, where only the grid is drawn: a board not yet laid out is blank there.
-grid_drawn() {
-    e2e_x import -window "$1" "$E2E_DIR/shot.png" || return 1
-    e2e_check "$(convert "$E2E_DIR/shot.png" -crop +0+80 +repage -colorspace Gray \
-        -threshold 50% -negate -format '%[fx:100*mean]' info:)" '>' 0.05
-}
-
 e2e_start_x
 slowest=0
 for scale in 1 2; do
@@ -22,7 +15,7 @@ for scale in 1 2; do
         e2e_wait 10 "board window" e2e_board_shown
         shown=$EPOCHREALTIME
         board=$(e2e_board)
-        e2e_wait 3 "grid on the board at scale $scale" grid_drawn "$board"
+        e2e_wait 3 "grid on the board at scale $scale" e2e_grid_drawn "$board"
         delay=$(e2e_since "$shown")
         e2e_log "scale $scale, launch $launch: grid $delay s after the board appeared"
         e2e_check "$delay" '<=' 0.5 ||
