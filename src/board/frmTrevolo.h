@@ -17,7 +17,7 @@ class QMenu;
 // give six; nothing when the milliseconds do not fit the timer.
 std::optional<qint32> IntervaloDelPeriodo(double segundos);
 
-// What the grid has to fit into, in twips: the window with and without its frame, the window
+// What the grid has to fit into, in twips: the window with its frame, its client area, the window
 // font's "A" and line, the letter and hand templates, and the font sizes after the fitting.
 struct GridRoom {
     float outerWidth, outerHeight;
