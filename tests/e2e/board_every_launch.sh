@@ -9,7 +9,7 @@ source "$(dirname "$0")/harness.sh"
 e2e_start_x
 slowest=0
 for scale in 1 2; do
-    E2E_APP_ENV=(QT_SCALE_FACTOR=$scale)
+    E2E_APP_ENV=("QT_SCALE_FACTOR=$scale")
     for launch in $(seq 10); do
         e2e_launch
         e2e_wait 10 "board window" e2e_board_shown

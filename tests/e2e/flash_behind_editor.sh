@@ -25,7 +25,7 @@ flash_shown() { [ "$(flash_pixels)" -gt 0 ]; }
 # A period of 1 s through "Temporizador", then "Activar Mensajes".
 e2e_open_menu c
 e2e_key Return
-input_shown() { [ -n "$(e2e_windows_named '^Trevolo $' | grep -vx "$board")" ]; }
+input_shown() { e2e_windows_named '^Trevolo $' | grep -vx "$board" >/dev/null; }
 e2e_wait 3 "the period input box" input_shown
 e2e_key 1 Return
 input_gone() { ! input_shown; }
