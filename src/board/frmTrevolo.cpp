@@ -28,6 +28,14 @@ QPointer<frmTrevolo> instance;
 // letters shrink no further than this.
 constexpr float smallestLetterPoints = 8.0f;
 
+// Left edge of the first column, and the least room between two cells of the designed grid.
+constexpr float gridLeft = 500.0f;
+constexpr float cellGap = 90.0f;
+// A shrunk grid keeps a quarter of a cell between cells, so that a hand code reads clearly as
+// its own letter's, not as the next row's: five cells and their gaps take six cells' room.
+constexpr float spacedCell = 1.25f;
+constexpr float cellsWithGaps = 6.0f;
+
 constexpr float redrawSeconds = 600.0f;
 constexpr float flashSeconds = 0.25f;
 
@@ -43,6 +51,16 @@ const QStringList msSansSerif{QStringLiteral("MS Sans Serif")};
 QFont letterFont()
 {
     return forms::DesignFont(letterFamilies, 39.75, true);
+}
+
+// What a hand code asks of the learner, for screen readers.
+QString handMeaning(const QString& code)
+{
+    if (code == QStringLiteral("I"))
+        return QStringLiteral("mano izquierda");
+    if (code == QStringLiteral("D"))
+        return QStringLiteral("mano derecha");
+    return QStringLiteral("ambas manos");
 }
 
 struct Twips {
@@ -74,6 +92,38 @@ std::optional<qint32> IntervaloDelPeriodo(double segundos)
     if (ms > double(std::numeric_limits<qint32>::max()))
         return std::nullopt;
     return qint32(ms);
+}
+
+GridLayout LayOutGrid(const GridRoom& room)
+{
+    const float cellWidth = float(std::max(room.letter.width(), room.hand.width()));
+    const float cellHeight = float(room.letter.height() + room.hand.height());
+    // One pixel spare, as every edge is rounded to whole pixels.
+    const float roomWidth = room.clientWidth - forms::TwipsPerPixelX() - gridLeft;
+    const float roomHeight = room.clientHeight - forms::TwipsPerPixelY();
+    const float designedColumn = (room.outerWidth - 500.0f) / 5.0f + room.textWidth;
+    const float designedRow = (room.outerHeight - 500.0f) / 6.0f + room.textHeight;
+
+    const auto apart = [](float step, float cell) { return step >= cell + cellGap; };
+    if (apart(designedColumn, cellWidth) && apart(designedRow, cellHeight) &&
+        4.0f * designedColumn + cellWidth <= roomWidth &&
+        4.0f * designedRow + cellHeight <= roomHeight)
+        return {designedColumn, designedRow, 1.0f, room.letterPoints, room.handPoints};
+
+    // The largest cells for which five fit across and down with the gaps between them; the
+    // letters never grow past what the fitting left them.
+    const float fits = std::min(
+        {1.0f, roomWidth / (cellsWithGaps * cellWidth), roomHeight / (cellsWithGaps * cellHeight)});
+    const qreal points = std::max(qreal(smallestLetterPoints),
+                                  std::min(room.letterPoints, room.handPoints * qreal(fits)));
+    const float scale = float(points / room.handPoints);
+    // Along each side the designed step where it keeps the cells spaced and inside, else the
+    // cells spread to the far edge, never closer than spaced.
+    const auto step = [](float designed, float cell, float length) {
+        return std::max(cell * spacedCell, std::min(designed, (length - cell) / 4.0f));
+    };
+    return {step(designedColumn, cellWidth * scale, roomWidth),
+            step(designedRow, cellHeight * scale, roomHeight), scale, points, points};
 }
 
 frmTrevolo& frmTrevolo::Instancia()
@@ -140,6 +190,9 @@ bool frmTrevolo::event(QEvent* e)
         Form_Resize();
         watchFirstActivation();
         break;
+    case QEvent::Move: // a frame that comes late moves the window into it
+        watchFirstActivation();
+        break;
     case QEvent::Show:
         if (firstActivationDue && !maximiseDeadlinePassed)
             QTimer::singleShot(maximiseDeadlineMs, this, [this] {
@@ -160,13 +213,24 @@ void frmTrevolo::watchFirstActivation()
 {
     if (!firstActivationDue || !isVisible())
         return;
-    const bool maximised = windowState() == Qt::WindowMaximized &&
-                           frameGeometry().size() == screen()->availableGeometry().size();
-    if (!maximised && !maximiseDeadlinePassed)
+    if (!settledMaximised() && !maximiseDeadlinePassed)
         return;
     firstActivationDue = false;
     // Queued: Primero never returns, so it must not run inside Qt's own event handling.
     QMetaObject::invokeMethod(this, &frmTrevolo::Form_Activate, Qt::QueuedConnection);
+}
+
+// Maximised, and the window manager has given the window, frame included, the screen's free
+// area. The frame's sides and the inside are each rounded to device-independent pixels, so at a
+// scale factor other than 1 they can add up to a pixel or two more or less than the area.
+bool frmTrevolo::settledMaximised() const
+{
+    constexpr int roundingSlack = 2;
+    const QSize frame = frameGeometry().size();
+    const QSize area = screen()->availableGeometry().size();
+    return windowState() == Qt::WindowMaximized &&
+           qAbs(frame.width() - area.width()) <= roundingSlack &&
+           qAbs(frame.height() - area.height()) <= roundingSlack;
 }
 
 void frmTrevolo::closeEvent(QCloseEvent* e)
@@ -191,10 +255,16 @@ void frmTrevolo::Primero()
     Manos = {QStringLiteral("I"), QStringLiteral("D"), QStringLiteral("J"), QStringLiteral("I"),
              QStringLiteral("J")};
 
-    // Measured in the window's own font, not in the letters' font.
-    miAncho =
-        (forms::OuterWidth(this) - 500.0f) / 5.0f + forms::TextWidth(font(), lblLetra(0)->text());
-    miLargo = (forms::OuterHeight(this) - 500.0f) / 6.0f + forms::TextHeight(font());
+    // The texts are measured in the window's own font, not in the letters' font.
+    const GridLayout grid = LayOutGrid(
+        {forms::OuterWidth(this), forms::OuterHeight(this), forms::Width(client),
+         forms::Height(client), forms::TextWidth(font(), lblLetra(0)->text()),
+         forms::TextHeight(font()), QSizeF(forms::Width(lblLetra(0)), forms::Height(lblLetra(0))),
+         QSizeF(forms::Width(lblMano(0)), forms::Height(lblMano(0))),
+         lblLetra(0)->font().pointSizeF(), lblMano(0)->font().pointSizeF()});
+    miAncho = grid.columnStep;
+    miLargo = grid.rowStep;
+    fitTemplates(grid);
 
     forms::SetWidth(lblSedu, forms::OuterWidth(this) - 500.0f);
     forms::SetTop(lblSedu, forms::Height(client) / 2.0f - forms::Height(lblSedu) / 2.0f);
@@ -210,6 +280,7 @@ void frmTrevolo::Primero()
             lblLetra.Load(k);
             lblMano.Load(k);
             lblLetra(k)->setText(Letras[letra]);
+            lblLetra(k)->setAccessibleDescription(QStringLiteral("letra ") + Letras[letra]);
             forms::SetLeft(lblLetra(k), x);
             forms::SetTop(lblLetra(k), y);
             forms::SetLeft(lblMano(k), x);
@@ -226,6 +297,20 @@ void frmTrevolo::Primero()
     while (!forms::Ending()) {
         AsignarManos();
         modGral::Espera(redrawSeconds);
+    }
+}
+
+// Letters and hands take the grid's font size, their labels growing or shrinking with it.
+void frmTrevolo::fitTemplates(const GridLayout& grid)
+{
+    if (grid.scale == 1.0f)
+        return;
+    for (QLabel* plantilla : {lblLetra(0), lblMano(0)}) {
+        QFont font = plantilla->font();
+        font.setPointSizeF(plantilla == lblLetra(0) ? grid.letterPoints : grid.handPoints);
+        plantilla->setFont(font);
+        plantilla->resize(forms::PixelsX(forms::Width(plantilla) * grid.scale),
+                          forms::PixelsY(forms::Height(plantilla) * grid.scale));
     }
 }
 
@@ -294,6 +379,8 @@ void frmTrevolo::AsignarManos()
             }
         }
     }
+    for (int n = 1; n <= 25; ++n)
+        lblMano(n)->setAccessibleDescription(handMeaning(mano(n)));
 }
 
 void frmTrevolo::Form_Activate()

@@ -76,10 +76,16 @@ IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
     , enabled(enabled)
 {
     timer->setTimerType(Qt::PreciseTimer); // a coarse timer may tick 5 % early
-    connect(timer, &QTimer::timeout, this, [this] {
-        if (!Ending())
-            emit Timer();
-    });
+    // Queued, so that the timer's own event has returned before a handler waits: Qt does not
+    // fire a timer again while its event is still on the stack, as it would be under a modal
+    // window opened during the wait.
+    connect(
+        timer, &QTimer::timeout, this,
+        [this] {
+            if (this->enabled && !Ending())
+                emit Timer();
+        },
+        Qt::QueuedConnection);
     restart();
 }
 

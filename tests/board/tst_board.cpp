@@ -5,8 +5,10 @@
 #include "forms/units.h"
 #include "support/testing.h"
 
+#include <QAccessible>
 #include <QFontInfo>
 #include <QLabel>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <QtTest>
@@ -47,6 +49,27 @@ public:
     }
 };
 
+// The 25 letter and 25 hand labels of a grid, as pixel rectangles in the client area.
+struct Cells {
+    QList<QRect> letters, hands;
+};
+
+// Every label inside `client`, and at least a pixel between the labels of different cells.
+void checkCellsApart(const Cells& cells, const QRect& client)
+{
+    for (qsizetype a = 0; a < cells.letters.size(); ++a) {
+        for (const QRect& label : {cells.letters[a], cells.hands[a]}) {
+            QVERIFY2(client.contains(label),
+                     qPrintable(QStringLiteral("cell %1 outside").arg(a + 1)));
+            for (qsizetype b = a + 1; b < cells.letters.size(); ++b)
+                for (const QRect& other : {cells.letters[b], cells.hands[b]})
+                    QVERIFY2(
+                        !label.adjusted(-1, -1, 1, 1).intersects(other),
+                        qPrintable(QStringLiteral("cells %1 and %2 touch").arg(a + 1).arg(b + 1)));
+        }
+    }
+}
+
 } // namespace
 
 class tst_board : public QObject {
@@ -64,6 +87,11 @@ private slots:
     void fixedTemplateFitting_data();
     void fixedTemplateFitting();
     void fittingSetsReadBackLessOne();
+    void gridFitsTheScreen_data();
+    void gridFitsTheScreen();
+    void builtGridFitsTheWindow();
+    void boardsDifferWithTheClock();
+    void labelsSpeakTheirText();
 };
 
 void tst_board::builtForTheMaximisedWindow()
@@ -194,6 +222,8 @@ void tst_board::fixedTemplateFitting()
     QFETCH(bool, keeps);
     frmTrevolo& board = frmTrevolo::Instancia();
     board.lblLetra(0)->resize(board.lblLetra(0)->width(), templatePixels);
+    // Low hands, so that the grid still fits with the tall letters and is not shrunk after.
+    board.lblMano(0)->resize(board.lblMano(0)->width(), 20);
     testing::RunBoard([&](frmTrevolo& built) {
         const qreal points = built.lblLetra(0)->font().pointSizeF();
         QCOMPARE(points, keeps ? 39.75 : smallestPoints);
@@ -230,6 +260,125 @@ void tst_board::fittingSetsReadBackLessOne()
     QVERIFY(forms::PixelsY(before * follows.twipsPerPoint) * forms::TwipsPerPixelY() * 10.0f -
                 1000.0f >
             Hout);
+}
+
+void tst_board::gridFitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("screen"); // device pixels
+    QTest::addColumn<qreal>("scaleFactor");
+    QTest::addColumn<bool>("designed");
+    QTest::newRow("640x480") << QSize(640, 480) << 1.0 << false;
+    QTest::newRow("1280x400") << QSize(1280, 400) << 1.0 << false;
+    QTest::newRow("1366x768 at 150 %") << QSize(1366, 768) << 1.5 << false;
+    QTest::newRow("1920x1080 at 200 %") << QSize(1920, 1080) << 2.0 << false;
+    QTest::newRow("1920x1080") << QSize(1920, 1080) << 1.0 << true;
+}
+
+// The grid laid out for a maximised window on the screen, under a 19-pixel title bar.
+void tst_board::gridFitsTheScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(qreal, scaleFactor);
+    QFETCH(bool, designed);
+    frmTrevolo& board = frmTrevolo::Instancia();
+    const QSizeF outer = QSizeF(screen) / scaleFactor;
+    const QSize client(qRound(outer.width()), qRound(outer.height() - 19 / scaleFactor) -
+                                                  board.menuBar()->sizeHint().height());
+    const float H = forms::TwipsY(outer.height());
+    const float TW = forms::TextWidth(board.font(), "A"), TH = forms::TextHeight(board.font());
+    // With the fixed letter template the fitting keeps the letters or lowers them to its floor.
+    const qreal letterPoints = 10 * 735 - 1000 > H ? smallestPoints : 39.75;
+    const GridLayout grid =
+        LayOutGrid({forms::TwipsX(outer.width()), H, forms::TwipsX(client.width()),
+                    forms::TwipsY(client.height()), TW, TH, QSizeF(855, 735), QSizeF(615, 795),
+                    letterPoints, 39.75});
+
+    if (designed) {
+        QCOMPARE(grid.columnStep, (forms::TwipsX(outer.width()) - 500.0f) / 5.0f + TW);
+        QCOMPARE(grid.rowStep, (H - 500.0f) / 6.0f + TH);
+        QCOMPARE(grid.scale, 1.0f);
+        QCOMPARE(grid.letterPoints, 39.75);
+        QCOMPARE(grid.handPoints, 39.75);
+    } else { // shrunk together, no larger than the fitting left the letters
+        QCOMPARE(grid.handPoints, grid.letterPoints);
+        QVERIFY(grid.letterPoints >= smallestPoints && grid.letterPoints <= letterPoints);
+        QVERIFY(grid.scale <= 1.0f);
+    }
+    // Placed as the board places its labels.
+    Cells cells;
+    float y = 0.0f;
+    for (int row = 0; row < 5; ++row, y = grid.rowStep + y) {
+        float x = 500.0f;
+        for (int column = 0; column < 5; ++column, x = grid.columnStep + x) {
+            const QSize letter(forms::PixelsX(855 * grid.scale), forms::PixelsY(735 * grid.scale));
+            const QSize hand(forms::PixelsX(615 * grid.scale), forms::PixelsY(795 * grid.scale));
+            cells.letters << QRect(QPoint(forms::PixelsX(x), forms::PixelsY(y)), letter);
+            cells.hands << QRect(QPoint(forms::PixelsX(x), cells.letters.last().bottom() + 1),
+                                 hand);
+        }
+    }
+    checkCellsApart(cells, QRect(QPoint(), client));
+}
+
+// The board built on the test's own screen (CTest runs this on several).
+void tst_board::builtGridFitsTheWindow()
+{
+    testing::RunBoard([](frmTrevolo& board) {
+        Cells cells;
+        for (int k = 1; k <= 25; ++k) {
+            cells.letters << board.lblLetra(k)->geometry();
+            cells.hands << board.lblMano(k)->geometry();
+            QCOMPARE(board.lblMano(k)->font().pointSizeF(), board.lblMano(1)->font().pointSizeF());
+            QCOMPARE(board.lblLetra(k)->font().pointSizeF(),
+                     board.lblLetra(1)->font().pointSizeF());
+        }
+        checkCellsApart(cells, board.client->rect());
+        const qreal letters = board.lblLetra(1)->font().pointSizeF();
+        const qreal hands = board.lblMano(1)->font().pointSizeF();
+        QVERIFY(letters >= smallestPoints);
+        QVERIFY2(hands == letters || hands == 39.75, qPrintable(QString::number(hands)));
+    });
+}
+
+void tst_board::boardsDifferWithTheClock()
+{
+    QStringList boards;
+    for (const double reading : {36000.0, 36000.5}) {
+        testing::CleanSlate(reading);
+        testing::RunBoard([&](frmTrevolo& board) { boards << testing::Hands(board); });
+        frmTrevolo::Descargar();
+    }
+    QCOMPARE(boards.size(), 2);
+    QVERIFY2(boards[0] != boards[1], qPrintable(boards[0]));
+}
+
+void tst_board::labelsSpeakTheirText()
+{
+    testing::RunBoard([](frmTrevolo& board) {
+        const QHash<QString, QString> meaning{
+            {"I", "mano izquierda"}, {"D", "mano derecha"}, {"J", "ambas manos"}};
+        const auto check = [&] {
+            for (int k = 1; k <= 25; ++k) {
+                for (QLabel* label : {board.lblLetra(k), board.lblMano(k)}) {
+                    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(label);
+                    QVERIFY(spoken);
+                    QCOMPARE(spoken->text(QAccessible::Name), label->text());
+                }
+                QCOMPARE(QAccessible::queryAccessibleInterface(board.lblLetra(k))
+                             ->text(QAccessible::Description),
+                         QStringLiteral("letra ") + board.Letras[k]);
+                QCOMPARE(QAccessible::queryAccessibleInterface(board.lblMano(k))
+                             ->text(QAccessible::Description),
+                         meaning.value(board.lblMano(k)->text()));
+            }
+        };
+        check();
+        const QString before = testing::Hands(board);
+        do // a new draw, as every 600 seconds
+            BoardProbe::AsignarManos(board);
+        while (testing::Hands(board) == before);
+        check();
+    });
 }
 
 QTEST_MAIN(tst_board)

@@ -78,6 +78,7 @@ private slots:
     void activeMessagesFlashInTurn();
     void offAndOnContinuesWithTheNext();
     void closingTheEditorRestartsAtTheFirst();
+    void flashGoesOnBehindTheEditor();
     void noActiveMessageRefusesToStart();
     void salirDuringAFlashEndsAtOnce();
     void period_data();
@@ -160,6 +161,56 @@ void tst_flash::closingTheEditorRestartsAtTheFirst()
     QCOMPARE(board.lblLetra.Count(), 26); // not built again
 }
 
+// The editor opened while a message is up: later flashes come and go behind it at the period.
+void tst_flash::flashGoesOnBehindTheEditor()
+{
+    testing::FillStore({"*A", "*B"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    FlashWatch watch(board.lblSedu);
+    struct OpenEditorDuringFlash : QObject {
+        frmTrevolo& board;
+        FlashWatch& watch;
+        qsizetype atOpen = -1, atClose = -1;
+        bool upAtClose = true;
+        OpenEditorDuringFlash(frmTrevolo& b, FlashWatch& w)
+            : board(b)
+            , watch(w)
+        {
+        }
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && atOpen < 0)
+                QTimer::singleShot(0, this, [this] { // within the flash's own wait
+                    atOpen = watch.flashes.size();
+                    board.mnuArch[0]->trigger(); // returns once the editor is closed
+                    forms::End();
+                });
+            return false;
+        }
+    } during(board, watch);
+    board.lblSedu->installEventFilter(&during);
+    watch.afterEach = [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        if (editor && watch.flashes.size() >= during.atOpen + 3 && during.atClose < 0) {
+            during.atClose = watch.flashes.size();
+            during.upAtClose = board.lblSedu->isVisible();
+            editor->close();
+        }
+    };
+    testing::RunBoardUntilEnd([](frmTrevolo& b) {
+        b.mnuAcc[1]->trigger();
+        QTimer::singleShot(10000, [] { forms::End(); }); // a bound, should the flash freeze
+    });
+
+    QCOMPARE(during.atOpen, 1);
+    QVERIFY2(during.atClose >= 4, qPrintable(QString::number(during.atClose)));
+    QVERIFY(!during.upAtClose);
+    for (qsizetype i = 2; i < during.atClose; ++i) {
+        const float period = watch.flashes[i].shown - watch.flashes[i - 1].shown;
+        QVERIFY2(period > 4.0f && period < 8.0f, qPrintable(QString::number(period)));
+    }
+}
+
 void tst_flash::noActiveMessageRefusesToStart()
 {
     testing::FillStore({"inactiva"});
@@ -223,6 +274,10 @@ void tst_flash::period_data()
         << "C" << QStringList{"2,5", "3"} << 3000 << QStringList{number};
     QTest::newRow("rounded to the millisecond")
         << "C" << QStringList{"1.2346"} << 1235 << QStringList();
+    QTest::newRow("a half down to the even millisecond")
+        << "C" << QStringList{"1.0625"} << 1062 << QStringList();
+    QTest::newRow("a half up to the even millisecond")
+        << "C" << QStringList{"1.1875"} << 1188 << QStringList();
     QTest::newRow("0.5 gives six seconds") << "C" << QStringList{"0.5"} << 6000 << QStringList();
     QTest::newRow("0 gives six seconds") << "es_ES" << QStringList{"0"} << 6000 << QStringList();
     QTest::newRow("-3 gives six seconds") << "C" << QStringList{"-3"} << 6000 << QStringList();

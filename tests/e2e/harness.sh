@@ -357,3 +357,16 @@ e2e_shows() {
 # The 25 letters and their hands drawn on the board: dark glyphs over a light background cover
 # a few percent of it, the menu bar alone far less.
 e2e_letters_drawn() { e2e_check "$(e2e_dark_percent "$1")" '>' 1; }
+
+# Ink below the menu bar, where only the grid is drawn: a board not yet laid out is blank there,
+# and a grid of letters at their smallest size still shows.
+e2e_grid_drawn() {
+    e2e_x import -window "$1" "$E2E_DIR/shot.png" || return 1
+    e2e_grid_in "$E2E_DIR/shot.png"
+}
+
+# The same, in a picture of the board.
+e2e_grid_in() {
+    e2e_check "$(convert "$1" -crop +0+80 +repage -colorspace Gray -threshold 50% -negate \
+        -format '%[fx:100*mean]' info:)" '>' 0.05
+}

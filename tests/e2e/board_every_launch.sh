@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Ten launches in a row at scale 1 and ten at QT_SCALE_FACTOR=2: each time the letters are on
+# the board within half a second of the board window appearing.
+set -euo pipefail
+export E2E_TIME_LIMIT=150
+# shellcheck source-path=SCRIPTDIR source=harness.sh
+source "$(dirname "$0")/harness.sh"
+
+e2e_start_x
+slowest=0
+for scale in 1 2; do
+    E2E_APP_ENV=("QT_SCALE_FACTOR=$scale")
+    for launch in $(seq 10); do
+        e2e_launch
+        board=
+        until [ -n "$board" ]; do
+            e2e_check "$(e2e_since "$E2E_LAUNCHED_AT")" '<' 10 || e2e_fail "no board window"
+            board=$(e2e_board)
+            [ -n "$board" ] || sleep 0.02
+        done
+        shown=$EPOCHREALTIME
+        # Timed when the picture that shows the grid has been taken, not when it is read.
+        for ((look = 1; ; look++)); do
+            e2e_x import -window "$board" "$E2E_DIR/look.ppm" || e2e_fail "no picture of the board"
+            delay=$(e2e_since "$shown")
+            e2e_grid_in "$E2E_DIR/look.ppm" && break
+            e2e_check "$delay" '<' 3 || e2e_fail "scale $scale, launch $launch: no grid after 3 s"
+        done
+        e2e_log "scale $scale, launch $launch: grid $delay s after the board appeared (look $look)"
+        e2e_check "$delay" '<=' 0.5 ||
+            e2e_fail "scale $scale, launch $launch: grid only $delay s after the board"
+        e2e_check "$delay" '<=' "$slowest" || slowest=$delay
+        e2e_kill_app
+    done
+done
+e2e_log "slowest: $slowest s"
