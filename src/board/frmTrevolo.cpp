@@ -2,6 +2,7 @@
 
 #include "editor/frmMsg.h"
 #include "forms/boxes.h"
+#include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/units.h"
@@ -501,6 +502,9 @@ void frmTrevolo::tSedu_Timer()
         modGral::Actual = 0;
     lblSedu->raise(); // over the letters
     lblSedu->show();
+    // A modal window opened during the wait keeps the wait from returning until it closes; the
+    // message still goes on time.
+    QTimer::singleShot(forms::RealMilliseconds(flashSeconds), lblSedu, &QWidget::hide);
     modGral::Espera(flashSeconds);
     lblSedu->hide();
 }
