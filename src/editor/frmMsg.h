@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace forms {
@@ -19,6 +20,9 @@ public:
     // Opens the editor modally over `board` and returns once it is unloaded. A save that leaves
     // no active message stops `tSedu`, the board's flash.
     static void Mostrar(QWidget* board, forms::IntervalTimer& tSedu);
+
+    // An item's whole message: the list may show a long one shortened.
+    static QString Texto(const QListWidgetItem* item);
 
     QLabel* Label1;
     QLineEdit* txtNvo;
@@ -42,4 +46,7 @@ private:
     void AgregarItem(const QString& texto, bool marcado);
 
     forms::IntervalTimer& tSedu;
+    // A message too long to edit in the text box, taken back whole by Quitar: the box shows its
+    // start, read-only, until Agregar puts it back.
+    QString textoLargo;
 };
