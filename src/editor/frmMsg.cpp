@@ -6,6 +6,7 @@
 #include "startup/modGral.h"
 
 #include <QDir>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,8 +84,8 @@ bool puedeReemplazar(const QString& ruta, const QStringList& lineas)
     QString texto =
         (modGral::HuellaMsg.state == State::Unreadable
              ? QStringLiteral("%1 no se pudo leer al empezar y ahora se lee. ")
-             : QStringLiteral("%1 ha cambiado desde que se leyó (quizá lo guardó otra copia de "
-                              "Trevolo). "))
+             : QStringLiteral("%1 ha cambiado desde la última vez que se leyó o se guardó aquí "
+                              "(quizá desde otra copia de Trevolo). "))
             .arg(archivo) +
         (faltan.size() == 1
              ? QStringLiteral("Tiene un mensaje que no está en esta lista y se perderá si la "

@@ -61,9 +61,11 @@ void CargarMensajes()
     const forms::ReadResult leido = forms::ReadLines(ruta);
     HuellaMsg = leido.stamp;
     if (!leido.error.isEmpty()) {
-        forms::MsgBox(QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes.")
-                          .arg(QDir::toNativeSeparators(ruta), leido.error),
-                      forms::Icon::Warning);
+        forms::MsgBox(
+            QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes, y el archivo "
+                           "no se reemplazará sin preguntarle.")
+                .arg(QDir::toNativeSeparators(ruta), leido.error),
+            forms::Icon::Warning);
         return;
     }
     CodificacionMsg = leido.text.encoding;
