@@ -40,6 +40,24 @@ constexpr float cellsWithGaps = 6.0f;
 constexpr float redrawSeconds = 600.0f;
 constexpr float flashSeconds = 0.25f;
 
+// Far more characters than any screen shows on one line.
+constexpr qsizetype largoVisible = 4096;
+
+// What the flash gives its label of a message, without its "*": the label lays out all of its
+// text at every flash, a second and more for megabytes. Of a longer message, the centred line
+// shows only its middle, so only the middle is given.
+QString parteVisible(const QString& mensaje)
+{
+    QStringView texto = QStringView(mensaje).mid(1);
+    if (texto.size() > largoVisible) {
+        qsizetype desde = (texto.size() - largoVisible) / 2;
+        if (texto[desde].isLowSurrogate()) // not half a character
+            ++desde;
+        texto = texto.mid(desde, largoVisible);
+    }
+    return texto.toString();
+}
+
 // How long the first activation waits for the window manager to maximise the board before it
 // lays the board out for whatever size the window has.
 constexpr int maximiseDeadlineMs = 3000;
@@ -496,7 +514,7 @@ void frmTrevolo::mnuArch_Click(short Index)
 
 void frmTrevolo::tSedu_Timer()
 {
-    lblSedu->setText(modGral::Activos[modGral::Actual].mid(1)); // without its "*"
+    lblSedu->setText(parteVisible(modGral::Activos[modGral::Actual]));
     ++modGral::Actual;
     if (modGral::Actual >= modGral::NumActivos)
         modGral::Actual = 0;

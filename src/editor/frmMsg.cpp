@@ -6,6 +6,7 @@
 #include "startup/modGral.h"
 
 #include <QDir>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,92 @@
 
 #include <algorithm>
 
+#include <limits>
+
 namespace {
 
 constexpr int capacidad = modGral::UltimoMensaje + 1;
+
+// Characters of a message the list shows; laying out megabytes of text would freeze it.
+constexpr qsizetype largoEnLista = 200;
+// The longest message the text box takes for editing: it lays out its whole text at every
+// change, a tenth of a second for this many characters, and minutes for tens of millions.
+constexpr qsizetype largoEnCaja = 100000;
+
+// `texto` cut to `largo` characters with "…" at the end, never within a surrogate pair.
+QString abreviado(const QString& texto, qsizetype largo)
+{
+    if (texto.size() <= largo)
+        return texto;
+    qsizetype corte = largo - 1;
+    if (texto[corte - 1].isHighSurrogate())
+        --corte;
+    return texto.left(corte) + u'…';
+}
+
+// The messages of a file's lines that the list's lines lack, each as often as it is missing.
+QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
+{
+    const auto mensaje = [](const QString& linea) {
+        return linea.startsWith(u'*') ? linea.mid(1) : linea;
+    };
+    QHash<QString, int> quedan;
+    for (const QString& linea : enLista)
+        ++quedan[mensaje(linea)];
+    QStringList faltan;
+    for (const QString& linea : enArchivo) {
+        if (linea.isEmpty())
+            continue; // a blank line is no message
+        int& n = quedan[mensaje(linea)];
+        if (n > 0)
+            --n;
+        else
+            faltan << mensaje(linea);
+    }
+    return faltan;
+}
+
+// Whether the save may replace msg.txt: yes when the file holds what was last read or written
+// there, holds nothing the list lacks, or is gone; otherwise the user decides, told what
+// would be lost.
+bool puedeReemplazar(const QString& ruta, const QStringList& lineas)
+{
+    const forms::ReadResult ahora = forms::ReadLines(ruta);
+    const QString archivo = QDir::toNativeSeparators(ruta);
+    const QString pregunta = QStringLiteral(
+        "\n\n¿Reemplazar el archivo con la lista? Con «No» no se guarda nada y la lista sigue "
+        "abierta.");
+    using State = forms::FileStamp::State;
+    if (ahora.stamp.state == State::Unreadable)
+        return forms::Question(QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo "
+                                              "que contiene. Si guarda la lista, ese contenido "
+                                              "se perderá.")
+                                   .arg(archivo, ahora.error) +
+                               pregunta);
+    if (ahora.stamp.state == State::Absent || ahora.stamp == modGral::HuellaMsg)
+        return true;
+    const QStringList faltan = faltantes(ahora.text.lines, lineas);
+    if (faltan.isEmpty())
+        return true;
+    constexpr int mostrados = 3;
+    QString texto =
+        (modGral::HuellaMsg.state == State::Unreadable
+             ? QStringLiteral("%1 no se pudo leer al empezar y ahora se lee. ")
+             : QStringLiteral("%1 ha cambiado desde la última vez que se leyó o se guardó aquí "
+                              "(quizá desde otra copia de Trevolo). "))
+            .arg(archivo) +
+        (faltan.size() == 1
+             ? QStringLiteral("Tiene un mensaje que no está en esta lista y se perderá si la "
+                              "guarda:")
+             : QStringLiteral("Tiene %1 mensajes que no están en esta lista y se perderán si la "
+                              "guarda:")
+                   .arg(faltan.size()));
+    for (qsizetype i = 0; i < faltan.size() && i < mostrados; ++i)
+        texto += QStringLiteral("\n«%1»").arg(abreviado(faltan[i], 60));
+    if (faltan.size() > mostrados)
+        texto += QStringLiteral("\ny %1 más.").arg(faltan.size() - mostrados);
+    return forms::Question(texto + pregunta);
+}
 
 QPushButton* button(const QString& caption, QWidget* parent, float left, float top, float width,
                     float height)
@@ -106,6 +190,7 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
     const QFont bold = forms::DesignFont({QStringLiteral("MS Sans Serif")}, 8.25, true);
     Label1 = label(QStringLiteral("Nuevo Mensaje"), this, 120, 60, 4155, 375);
     txtNvo = new QLineEdit(this);
+    txtNvo->setMaxLength(std::numeric_limits<int>::max()); // a message of any length
     forms::Move(txtNvo, 60, 300, 4815, 375);
     Command2 = button(QStringLiteral("&Agregar >>"), this, 2820, 960, 1935, 375);
     Command2->setFont(bold);
@@ -189,9 +274,15 @@ void frmMsg::keyPressEvent(QKeyEvent* e)
     }
 }
 
+QString frmMsg::Texto(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole).toString();
+}
+
 void frmMsg::AgregarItem(const QString& texto, bool marcado)
 {
-    auto* item = new QListWidgetItem(texto, lstMsg);
+    auto* item = new QListWidgetItem(abreviado(texto, largoEnLista), lstMsg);
+    item->setData(Qt::UserRole, texto);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(marcado ? Qt::Checked : Qt::Unchecked);
 }
@@ -226,11 +317,13 @@ void frmMsg::Command2_Click()
         return;
     }
     // A line break would split the message into two lines of msg.txt.
-    QString texto = txtNvo->text().toUpper();
+    QString texto = (textoLargo.isEmpty() ? txtNvo->text() : textoLargo).toUpper();
     texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
         .replace(u'\r', u' ')
         .replace(u'\n', u' ');
     AgregarItem(texto, false);
+    textoLargo.clear();
+    txtNvo->setReadOnly(false);
     txtNvo->clear();
 }
 
@@ -240,7 +333,10 @@ void frmMsg::Command3_Click()
     if (marcados.isEmpty())
         return;
     QListWidgetItem* item = marcados.first();
-    txtNvo->setText(item->text());
+    const QString texto = Texto(item);
+    textoLargo = texto.size() > largoEnCaja ? texto : QString();
+    txtNvo->setReadOnly(!textoLargo.isEmpty());
+    txtNvo->setText(textoLargo.isEmpty() ? texto : abreviado(texto, largoEnLista));
     delete item;
     lstMsg->setCurrentRow(-1); // nothing is highlighted after a removal
     lstMsg->clearSelection();
@@ -257,16 +353,20 @@ void frmMsg::Command1_Click()
     for (int i = 0; i < lstMsg->count(); ++i) {
         const QListWidgetItem* item = lstMsg->item(i);
         const bool marcado = item->checkState() == Qt::Checked;
-        const QString linea = marcado ? u'*' + item->text() : item->text();
+        const QString linea = marcado ? u'*' + Texto(item) : Texto(item);
         lineas << linea;
         mensajes[size_t(i)] = linea;
         if (marcado)
             activos[n++] = linea;
     }
 
-    // Old file or new, never half; on failure the edits stay open and nothing else changes.
+    // Old file or new, never half; on failure or "No" the edits stay open and nothing else
+    // changes.
     const QString ruta = modGral::RutaMsg();
-    const QString error = forms::WriteLines(ruta, lineas, modGral::CodificacionMsg);
+    if (!puedeReemplazar(ruta, lineas))
+        return;
+    const QString error =
+        forms::WriteLines(ruta, lineas, modGral::CodificacionMsg, &modGral::HuellaMsg);
     if (!error.isEmpty()) {
         forms::MsgBox(QStringLiteral("No se pudieron guardar los mensajes en %1: %2")
                           .arg(QDir::toNativeSeparators(ruta), error),

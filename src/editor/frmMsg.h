@@ -6,6 +6,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace forms {
@@ -20,6 +21,9 @@ public:
     // Opens the editor modally over `board` and returns once it is unloaded. A save that leaves
     // no active message stops `tSedu`, the board's flash.
     static void Mostrar(QWidget* board, forms::IntervalTimer& tSedu);
+
+    // An item's whole message: the list may show a long one shortened.
+    static QString Texto(const QListWidgetItem* item);
 
     QLabel* Label1;
     QLineEdit* txtNvo;
@@ -49,4 +53,7 @@ private:
     forms::IntervalTimer& tSedu;
     QMargins marcoSupuesto; // the frame it was last placed for
     bool enmarcado = false; // its own frame has been seen
+    // A message too long to edit in the text box, taken back whole by Quitar: the box shows its
+    // start, read-only, until Agregar puts it back.
+    QString textoLargo;
 };

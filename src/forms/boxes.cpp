@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <cmath>
 
@@ -21,6 +22,12 @@ QWidget* activeWindow()
     return QApplication::activeWindow();
 }
 
+// Boxes without a title of their own show the application's name.
+QString titleOrName(const QString& title)
+{
+    return title.isEmpty() ? QApplication::applicationName() : title;
+}
+
 QMessageBox::Icon messageIcon(Icon icon)
 {
     switch (icon) {
@@ -28,6 +35,8 @@ QMessageBox::Icon messageIcon(Icon icon)
         return QMessageBox::Warning;
     case Icon::Critical:
         return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
     case Icon::Information:
         break;
     }
@@ -60,13 +69,29 @@ void MsgBox(const QString& text, Icon icon, const QString& title)
 {
     if (Ending())
         return;
-    const QString shownTitle = title.isEmpty() ? QApplication::applicationName() : title;
+    const QString shownTitle = titleOrName(title);
     if (responder) {
         responder({Box::Kind::Message, text, shownTitle, icon});
         return;
     }
     QMessageBox box(messageIcon(icon), shownTitle, text, QMessageBox::Ok, activeWindow());
     box.exec();
+}
+
+bool Question(const QString& text, const QString& title)
+{
+    if (Ending())
+        return false;
+    const QString shownTitle = titleOrName(title);
+    if (responder)
+        return responder({Box::Kind::Question, text, shownTitle, Icon::Question}) == Si;
+    QMessageBox box(QMessageBox::Question, shownTitle, text, QMessageBox::NoButton, activeWindow());
+    QPushButton* si = box.addButton(Si, QMessageBox::YesRole);
+    QPushButton* no = box.addButton(No, QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == si;
 }
 
 std::optional<double> NumberIn(const QString& text)

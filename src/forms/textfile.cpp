@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,12 +11,33 @@
 #include <QStringEncoder>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <optional>
+
 namespace forms {
 namespace {
 
 QString appPathOverride;
 
-const QByteArray utf8Bom("\xEF\xBB\xBF");
+// Encodings that a byte-order mark at the start of the file names.
+struct Marked {
+    TextEncoding encoding;
+    QStringConverter::Encoding converter;
+    QByteArray mark;
+};
+const Marked marked[] = {
+    {TextEncoding::Utf8WithBom, QStringConverter::Utf8, "\xEF\xBB\xBF"},
+    {TextEncoding::Utf16LeWithBom, QStringConverter::Utf16LE, "\xFF\xFE"},
+    {TextEncoding::Utf16BeWithBom, QStringConverter::Utf16BE, "\xFE\xFF"},
+};
+
+const Marked* markedBy(const QByteArray& bytes)
+{
+    for (const Marked& m : marked)
+        if (bytes.startsWith(m.mark))
+            return &m;
+    return nullptr;
+}
 
 // Windows-1252 where Qt knows it, else its Latin-1 subset.
 QStringDecoder windows1252Decoder()
@@ -57,12 +79,88 @@ QByteArray encoded(const QString& text, TextEncoding encoding)
     switch (encoding) {
     case TextEncoding::SystemCodePage:
         return QStringEncoder(QStringConverter::System).encode(text);
-    case TextEncoding::Utf8WithBom:
-        return utf8Bom + QStringEncoder(QStringConverter::Utf8).encode(text);
     case TextEncoding::Windows1252:
         return windows1252Encoder().encode(text);
+    case TextEncoding::Utf8WithBom:
+    case TextEncoding::Utf16LeWithBom:
+    case TextEncoding::Utf16BeWithBom:
+        break;
     }
+    for (const Marked& m : marked)
+        if (m.encoding == encoding)
+            return m.mark + QStringEncoder(m.converter).encode(text);
     return {};
+}
+
+// The system's words for the common failures, said in the program's language.
+QString reasonFor(const QString& systemText)
+{
+    static const std::pair<int, const char*> common[] = {
+        {EACCES, "permiso denegado"}, {EPERM, "permiso denegado"}, {ENOSPC, "disco lleno"},
+        {EFBIG, "disco lleno"},       {ENOENT, "no existe"},       {EISDIR, "es una carpeta"},
+    };
+    for (const auto& [code, reason] : common)
+        if (systemText == qt_error_string(code))
+            return QString::fromUtf8(reason);
+    return systemText;
+}
+
+// QSaveFile words two of them its own way.
+QString reasonFor(const QSaveFile& file)
+{
+    if (file.errorString() ==
+        QSaveFile::tr("Existing file %1 is not writable").arg(file.fileName()))
+        return reasonFor(qt_error_string(EACCES));
+    if (file.errorString() == QSaveFile::tr("Filename refers to a directory"))
+        return reasonFor(qt_error_string(EISDIR));
+    return reasonFor(file.errorString());
+}
+
+// Unbuffered writes may each take only a part; the first that takes nothing has failed.
+bool writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+std::optional<QByteArray> contentOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// Unbuffered, so that every byte written is checked here: QSaveFile::commit() takes a write
+// that failed in its buffer, on a full disk, for success. Returns the reason it failed.
+QString save(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    // A folder where no new file can be made, holding a file that may be written: rewrite the
+    // file in place, as a plain save would.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return reasonFor(file);
+    if (writeAll(file, bytes) && file.commit())
+        return {};
+    const QString reason = reasonFor(file);
+    file.cancelWriting();
+    return reason;
+}
+
+bool putBack(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+           writeAll(file, bytes);
 }
 
 } // namespace
@@ -105,17 +203,13 @@ QString CopyToNewFile(const QString& from, const QString& to)
 
 DecodedLines DecodeLines(const QByteArray& bytes)
 {
-    if (bytes.startsWith(utf8Bom)) {
-        QStringDecoder utf8(QStringConverter::Utf8, keepMarks);
-        const QString text = utf8.decode(bytes.mid(utf8Bom.size()));
-        if (!utf8.hasError())
-            return {splitLines(text), TextEncoding::Utf8WithBom};
-    } else {
-        QStringDecoder system(QStringConverter::System, keepMarks);
-        const QString text = system.decode(bytes);
-        if (!system.hasError())
-            return {splitLines(text), TextEncoding::SystemCodePage};
-    }
+    const Marked* m = markedBy(bytes);
+    QStringDecoder decoder(m ? m->converter : QStringConverter::System, keepMarks);
+    const QString text = decoder.decode(m ? bytes.mid(m->mark.size()) : bytes);
+    // UTF-16 comes in pairs of bytes; Qt would turn an odd last one into U+FFFD unannounced.
+    const bool whole = !m || m->converter == QStringConverter::Utf8 || bytes.size() % 2 == 0;
+    if (whole && !decoder.hasError())
+        return {splitLines(text), m ? m->encoding : TextEncoding::SystemCodePage};
     QStringDecoder cp1252 = windows1252Decoder();
     return {splitLines(cp1252.decode(bytes)), TextEncoding::Windows1252};
 }
@@ -149,25 +243,41 @@ bool FileExists(const QString& path)
     return info.isFile() && !info.isHidden();
 }
 
-ReadResult ReadLines(const QString& path)
+FileStamp StampOf(const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, file.errorString()};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {{}, file.errorString()};
-    return {DecodeLines(bytes), {}};
+    return {FileStamp::State::Read, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
 }
 
-QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding)
+ReadResult ReadLines(const QString& path)
+{
+    if (!FileExists(path))
+        return {};
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        return {{}, reasonFor(file.errorString()), {FileStamp::State::Unreadable, {}}};
+    return {DecodeLines(bytes), {}, StampOf(bytes)};
+}
+
+QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding,
+                   FileStamp* stamp)
 {
     TextEncoding written = encoding;
     const QByteArray bytes = EncodeLines(lines, written);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
+    const std::optional<QByteArray> before = contentOf(path);
+    QString reason = save(path, bytes);
+    if (!reason.isEmpty()) {
+        // A rewrite in place may have stopped halfway.
+        if (before && contentOf(path) != before && !putBack(path, *before))
+            reason += QStringLiteral("; tampoco se pudo devolver al archivo su contenido "
+                                     "anterior, que puede haber quedado incompleto");
+        return reason;
+    }
     encoding = written;
+    if (stamp)
+        *stamp = StampOf(bytes);
     return {};
 }
 

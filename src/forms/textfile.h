@@ -26,6 +26,8 @@ enum class TextEncoding {
     SystemCodePage, // UTF-8 on Linux and macOS, the ANSI code page on Windows
     Utf8WithBom,
     Windows1252, // bytes that are not valid in the system's code page
+    Utf16LeWithBom,
+    Utf16BeWithBom,
 };
 
 struct DecodedLines {
@@ -44,14 +46,28 @@ QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding);
 // An ordinary file that is not hidden: folders and hidden files count as absent.
 bool FileExists(const QString& path);
 
+// What a file held when it was last read or written, to tell whether someone changed it since.
+struct FileStamp {
+    enum class State { Absent, Unreadable, Read };
+    State state = State::Absent;
+    QByteArray hash; // SHA-256 of the bytes read or written
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const QByteArray& bytes);
+
 struct ReadResult {
     DecodedLines text;
-    QString error; // empty when the file was read
+    QString error; // why it could not be read, in the program's words where it can; empty if read
+    FileStamp stamp;
 };
+// An absent file (see FileExists) reads as no lines and no error.
 ReadResult ReadLines(const QString& path);
 
-// Replaces the file whole, atomically: afterwards it holds either its old content or the new
-// one, never a part. Returns the reason when it could not; `encoding` is what was written.
-QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding);
+// Replaces the file whole, atomically where its folder lets a new file be made beside it, else
+// by rewriting it in place. Every byte is checked; on failure the file keeps its old content
+// (put back if a rewrite in place had begun) and the reason is returned. On success `encoding`
+// is what was written and `stamp`, if given, what the file now holds.
+QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding,
+                   FileStamp* stamp = nullptr);
 
 } // namespace forms

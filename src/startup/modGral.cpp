@@ -19,6 +19,7 @@ std::array<QString, UltimoMensaje + 1> Activos;
 quint8 NumActivos = 0;
 quint8 Actual = 0;
 forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
+forms::FileStamp HuellaMsg;
 
 void Main()
 {
@@ -89,13 +90,14 @@ void CargarMensajes()
 {
     NumActivos = 0;
     const QString ruta = RutaMsg();
-    if (!forms::FileExists(ruta))
-        return;
     const forms::ReadResult leido = forms::ReadLines(ruta);
+    HuellaMsg = leido.stamp;
     if (!leido.error.isEmpty()) {
-        forms::MsgBox(QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes.")
-                          .arg(QDir::toNativeSeparators(ruta), leido.error),
-                      forms::Icon::Warning);
+        forms::MsgBox(
+            QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes, y el archivo "
+                           "no se reemplazará sin preguntarle.")
+                .arg(QDir::toNativeSeparators(ruta), leido.error),
+            forms::Icon::Warning);
         return;
     }
     CodificacionMsg = leido.text.encoding;
@@ -112,9 +114,12 @@ void CargarMensajes()
                                       lineas.end(), [](const QString& l) { return !l.isEmpty(); });
     if (sobran > 0)
         forms::MsgBox(QStringLiteral("%1 tiene más de 51 líneas. Solo se usan las 51 primeras; "
-                                     "los %2 mensajes siguientes se perderán si guarda la lista.")
-                          .arg(QDir::toNativeSeparators(ruta))
-                          .arg(sobran),
+                                     "%2 si guarda la lista.")
+                          .arg(QDir::toNativeSeparators(ruta),
+                               sobran == 1 ? QStringLiteral("el mensaje siguiente se perderá")
+                                           : QStringLiteral("los %1 mensajes siguientes se "
+                                                            "perderán")
+                                                 .arg(sobran)),
                       forms::Icon::Warning);
 }
 

@@ -19,6 +19,9 @@ extern quint8 NumActivos;
 extern quint8 Actual; // the next active message to flash
 // How msg.txt was read, so that it is written back the same way.
 extern forms::TextEncoding CodificacionMsg;
+// What msg.txt held at the load or the last save: a save must not silently replace what it
+// has not read.
+extern forms::FileStamp HuellaMsg;
 
 // Start-up: the program's icon for every window and box, the splash window for three seconds,
 // the messages, then the board.

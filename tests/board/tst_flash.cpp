@@ -100,6 +100,13 @@ void tst_flash::activeMessagesFlashInTurn_data()
     QTest::newRow("an empty active message flashes empty")
         << QStringList{"*", "*Z"} << QStringList{"", "Z", ""} << 1;
     QTest::newRow("only the first * is dropped") << QStringList{"**x"} << QStringList{"*x"} << 0;
+    // A centred line shows the middle of what does not fit, and no screen shows 4096 characters.
+    const QString wide = QString(10000, u'a') + QStringLiteral("MITAD") + QString(10000, u'b');
+    QTest::newRow("of a message too long for any screen, its middle")
+        << QStringList{u'*' + wide}
+        << QStringList{QString(2046, u'a') + QStringLiteral("MITAD") + QString(2045, u'b')} << 0;
+    QTest::newRow("4096 characters, whole")
+        << QStringList{u'*' + QString(4096, u'c')} << QStringList{QString(4096, u'c')} << 0;
 }
 
 void tst_flash::activeMessagesFlashInTurn()

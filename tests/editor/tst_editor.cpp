@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,8 +28,8 @@ Items items(const frmMsg& editor)
 {
     Items all;
     for (int i = 0; i < editor.lstMsg->count(); ++i)
-        all.append(
-            {editor.lstMsg->item(i)->text(), editor.lstMsg->item(i)->checkState() == Qt::Checked});
+        all.append({frmMsg::Texto(editor.lstMsg->item(i)),
+                    editor.lstMsg->item(i)->checkState() == Qt::Checked});
     return all;
 }
 
@@ -103,6 +104,9 @@ private slots:
     void anEmptiedListLeavesNoByteOrderMark();
     void the52ndMessageIsRefused();
     void aFailedSaveKeepsEverything();
+    void saveUnderFaults_data();
+    void saveUnderFaults();
+    void aMessageOfAnyLength();
     void closingFromTheTitleBarDiscards();
     void enterAndEscapeDoNotClose();
     void accessKeys();
@@ -463,7 +467,8 @@ void tst_editor::aFailedSaveKeepsEverything()
         const auto& shown = testing::Boxes().shown;
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].icon, forms::Icon::Critical);
-        QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())),
+        QVERIFY2(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())) &&
+                     shown[0].text.contains(QStringLiteral("es una carpeta")),
                  qPrintable(shown[0].text));
         QCOMPARE(modGral::Mensajes[0], QStringLiteral("*viejo"));
         QCOMPARE(int(modGral::NumActivos), 1);
@@ -477,6 +482,200 @@ void tst_editor::aFailedSaveKeepsEverything()
     QVERIFY(!timer->isEnabled());
     QStringList left = QDir(testing::Folder()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, QStringList{"msg.txt"}); // no temporary file left behind
+}
+
+namespace {
+
+using Step = std::function<void()>;
+
+void chmod(const QString& path, QFileDevice::Permissions permissions)
+{
+    QVERIFY(QFile::setPermissions(path, permissions));
+}
+
+const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
+const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+QString iconName(forms::Icon icon)
+{
+    const char* const names[] = {"information", "warning", "critical", "question"};
+    return QString::fromLatin1(names[int(icon)]);
+}
+
+} // namespace
+
+// Each fault of the disk or of a second copy of the program, met by "Regresar" after adding a
+// message: what msg.txt holds afterwards and what the user was shown.
+void tst_editor::saveUnderFaults_data()
+{
+    QTest::addColumn<QByteArray>("before"); // msg.txt at start-up; none if null
+    QTest::addColumn<bool>("ordinaryUser");
+    QTest::addColumn<Step>("atStart");   // before the load
+    QTest::addColumn<Step>("meanwhile"); // while the editor is open
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<qint64>("limit"); // bytes a file may have during the save; -1: any
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QStringList>("shown"); // each box: its icon, then words it must hold
+    QTest::addColumn<bool>("saved");
+
+    const QByteArray uno("*UNO\r\n");
+    const QByteArray saved("*UNO\r\nNUEVO\r\n");
+    const Step nothing = [] {};
+    const auto writeMsg = [](const QByteArray& bytes) {
+        return Step([bytes] { testing::WriteMsg(bytes); });
+    };
+    const Step readOnlyFolder = [] { chmod(testing::Folder(), readOnly); };
+    const QByteArray otro("*UNO\r\nDEL OTRO\r\n");
+    const QString yes = forms::Si, no = forms::No;
+
+    QTest::newRow("full disk") << uno << false << nothing << nothing << QStringList() << 10LL << uno
+                               << QStringList{"critical", "disco lleno"} << false;
+    QTest::newRow("full disk, rewriting in place")
+        << uno << true << readOnlyFolder << nothing << QStringList() << 10LL << uno
+        << QStringList{"critical", "disco lleno"} << false;
+    QTest::newRow("read-only folder, writable file")
+        << uno << true << readOnlyFolder << nothing << QStringList() << -1LL << saved
+        << QStringList() << true;
+    QTest::newRow("read-only folder and file") << uno << true << Step([] {
+        chmod(testing::MsgPath(), QFileDevice::ReadOwner);
+        chmod(testing::Folder(), readOnly);
+    }) << nothing << QStringList() << -1LL << uno
+                                               << QStringList{"critical", "permiso denegado"}
+                                               << false;
+    QTest::newRow("folder gone") << uno << false << nothing
+                                 << Step([] { QDir(testing::Folder()).removeRecursively(); })
+                                 << QStringList() << -1LL << QByteArray()
+                                 << QStringList{"critical", "no existe"} << false;
+    const Step unreadable = [] { chmod(testing::MsgPath(), QFileDevice::WriteOwner); };
+    const QStringList unreadableShown{"warning", "permiso denegado", "question",
+                                      "No se puede leer"};
+    QTest::newRow("unreadable file, No") << uno << true << unreadable << nothing << QStringList{no}
+                                         << -1LL << uno << unreadableShown << false;
+    QTest::newRow("unreadable file, Sí")
+        << uno << true << unreadable << nothing << QStringList{yes} << -1LL
+        << QByteArray("NUEVO\r\n") << unreadableShown << true;
+    QTest::newRow("changed by another copy, No")
+        << uno << false << nothing << writeMsg(otro) << QStringList{no} << -1LL << otro
+        << QStringList{"question", "un mensaje", "«DEL OTRO»"} << false;
+    QTest::newRow("changed by another copy, Sí")
+        << uno << false << nothing << writeMsg(otro) << QStringList{yes} << -1LL << saved
+        << QStringList{"question", "un mensaje", "«DEL OTRO»"} << true;
+    QTest::newRow("changed, but nothing would be lost")
+        << uno << false << nothing << writeMsg("NUEVO\r\n\r\nUNO\r\n") << QStringList() << -1LL
+        << saved << QStringList() << true;
+    const QByteArray cinco("A\r\n*B\r\nUNO\r\nC\r\nD\r\nE\r\n");
+    QTest::newRow("changed, five would be lost")
+        << uno << false << nothing << writeMsg(cinco) << QStringList{no} << -1LL << cinco
+        << QStringList{"question", "5 mensajes", "«A»\n«B»\n«C»\ny 2 más"} << false;
+    QTest::newRow("made by another copy")
+        << QByteArray() << false << nothing << writeMsg("OTRO\r\n") << QStringList{no} << -1LL
+        << QByteArray("OTRO\r\n") << QStringList{"question", "«OTRO»"} << false;
+    QTest::newRow("deleted meanwhile")
+        << uno << false << nothing << Step([] { QVERIFY(QFile::remove(testing::MsgPath())); })
+        << QStringList() << -1LL << saved << QStringList() << true;
+}
+
+void tst_editor::saveUnderFaults()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, ordinaryUser);
+    QFETCH(Step, atStart);
+    QFETCH(Step, meanwhile);
+    QFETCH(QStringList, answers);
+    QFETCH(qint64, limit);
+    QFETCH(QByteArray, after);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, saved);
+    if (ordinaryUser)
+        if (const auto why = testing::BecomeOrdinaryUser())
+            QSKIP(qPrintable(*why));
+    if (!before.isNull())
+        testing::WriteMsg(before);
+    atStart();
+    modGral::CargarMensajes();
+    const auto loaded = modGral::Mensajes;
+    testing::Boxes().answers = answers;
+    bool open = false;
+    WithEditor(*timer, [&](frmMsg& editor) {
+        add(editor, QStringLiteral("nuevo"));
+        meanwhile();
+        if (limit >= 0)
+            testing::LimitFileSize(limit);
+        editor.Command1->click();
+        testing::LimitFileSize(std::nullopt);
+        open = editor.isVisible();
+    });
+    testing::BecomeSelfAgain();
+    if (QFileInfo::exists(testing::Folder())) {
+        chmod(testing::Folder(), readWrite);
+        if (QFileInfo::exists(testing::MsgPath()))
+            chmod(testing::MsgPath(), readWrite);
+    }
+
+    QCOMPARE(testing::ReadMsg(), after);
+    QCOMPARE(open, !saved);
+    QStringList seen;
+    for (const forms::Box& box : testing::Boxes().shown) {
+        seen << iconName(box.icon);
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(testing::MsgPath())),
+                 qPrintable(box.text));
+    }
+    const QStringList icons = shown.filter(QRegularExpression(QStringLiteral("^[a-z]+$")));
+    QCOMPARE(seen, icons);
+    for (qsizetype i = 0, box = -1; i < shown.size(); ++i) {
+        if (icons.contains(shown[i]))
+            ++box;
+        else
+            QVERIFY2(testing::Boxes().shown[box].text.contains(shown[i]),
+                     qPrintable(testing::Boxes().shown[box].text));
+    }
+    // The store changes with the file, and only then.
+    if (saved) {
+        QCOMPARE(modGral::Mensajes[0], QString::fromUtf8(after.left(after.indexOf('\r'))));
+    } else {
+        QCOMPARE(modGral::Mensajes, loaded);
+        QCOMPARE(timer->isEnabled(), true);
+    }
+    QCOMPARE(QDir(testing::Folder()).entryList(QDir::Files | QDir::Hidden),
+             QFileInfo::exists(testing::MsgPath()) ? QStringList{"msg.txt"} : QStringList());
+}
+
+// A message of 50 MB, as one line of msg.txt: the editor opens at once, the list shows it
+// shortened, and Quitar, Agregar and Regresar carry it whole.
+void tst_editor::aMessageOfAnyLength()
+{
+    const QByteArray huge = QByteArray("*") + QByteArray(50'000'000, 'x') + "\r\nDOS\r\n";
+    testing::WriteMsg(huge);
+    modGral::CargarMensajes();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 opened = -1;
+    WithEditor(*timer, [&](frmMsg& editor) {
+        opened = clock.elapsed();
+        const QString shown = editor.lstMsg->item(0)->text();
+        QVERIFY2(shown.size() < 1000 && shown.endsWith(u'…') &&
+                     QString(shown).chopped(1) == QString(shown.size() - 1, u'x'),
+                 qPrintable(shown.left(50)));
+        QCOMPARE(frmMsg::Texto(editor.lstMsg->item(0)).size(), 50'000'000);
+        remove(editor, 0);
+        QVERIFY(editor.txtNvo->isReadOnly());
+        QVERIFY(editor.txtNvo->text().endsWith(u'…'));
+        QVERIFY(editor.Command2->isEnabled());
+        editor.Command2->click(); // back whole, at the end, in capitals
+        QVERIFY(!editor.txtNvo->isReadOnly());
+        QVERIFY(editor.txtNvo->text().isEmpty());
+        editor.lstMsg->item(1)->setCheckState(Qt::Checked);
+        // Longer than a text box takes by default, typed and taken back whole.
+        editor.txtNvo->setText(QString(40'000, u'y'));
+        editor.Command2->click();
+        remove(editor, 2);
+        QCOMPARE(editor.txtNvo->text(), QString(40'000, u'Y'));
+        editor.Command1->click();
+    });
+    qInfo("editor open over a 50 MB message after %lld ms", opened);
+    QVERIFY2(opened < 5000, qPrintable(QString::number(opened))); // minutes before
+    QCOMPARE(testing::ReadMsg(), "DOS\r\n*" + QByteArray(50'000'000, 'X') + "\r\n");
+    QCOMPARE(modGral::Activos[0].size(), 50'000'001); // what the flash shows, whole
 }
 
 void tst_editor::closingFromTheTitleBarDiscards()
@@ -601,6 +800,8 @@ void tst_editor::unchangedFileRoundTrips_data()
     QTest::newRow("UTF-8 with accents") << QByteArray("*Acción\r\nniño\r\n*\r\n**x\r\n");
     QTest::newRow("Windows-1252") << QByteArray("*Acci\xF3n\r\nni\xF1o \x80\r\n");
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF*uno\r\ndos\r\n");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE*\0\xF1\0\r\0\n\0", 10);
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0*\0\xF1\0\r\0\n", 10);
     QTest::newRow("51 lines") << testing::NumberedLines(51);
 }
 

@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTimer>
 #include <QtTest>
@@ -256,9 +257,10 @@ struct Item {
 
 struct Model {
     enum class Disk { Absent, File, Folder } disk = Disk::Absent;
-    QByteArray bytes;      // msg.txt when it is a file
-    Enc enc = Enc::Utf8;   // how the last load read it, or the last save wrote it
-    bool switched = false; // from Windows-1252 to UTF-8 since the last load
+    QByteArray bytes;                // msg.txt when it is a file
+    std::optional<QByteArray> known; // what the last load read or the last save wrote there
+    Enc enc = Enc::Utf8;             // how the last load read it, or the last save wrote it
+    bool switched = false;           // from Windows-1252 to UTF-8 since the last load
     std::array<QString, capacity> mensajes;
     std::array<QString, capacity> activos;
     int numActivos = 0;
@@ -280,8 +282,10 @@ struct Model {
         numActivos = 0;
         enc = Enc::Utf8;
         switched = false;
+        known.reset();
         if (disk != Disk::File)
             return;
+        known = bytes;
         const QStringList lines = decode(bytes, enc);
         for (int i = 0; i < lines.size() && i < capacity; ++i) {
             mensajes[size_t(i)] = lines[i];
@@ -347,27 +351,58 @@ struct Model {
         return true;
     }
 
-    // Returns whether it was written.
-    bool regresar()
+    // The messages of msg.txt that the list lacks, each as often as it lacks it. A message is
+    // a line without its "*": a tick alone is no message.
+    QStringList lost() const
     {
+        const auto message = [](const QString& line) {
+            return line.startsWith(u'*') ? line.mid(1) : line;
+        };
+        QStringList inList;
+        for (const Item& item : list)
+            inList << message(item.ticked ? u'*' + item.text : item.text);
+        QStringList gone;
+        Enc ignored;
+        for (const QString& line : decode(bytes, ignored))
+            if (!line.isEmpty() && !inList.removeOne(message(line)))
+                gone << message(line);
+        return gone;
+    }
+
+    // Returns whether it was written: `yes` answers a question, `room` is how many bytes a
+    // file may have.
+    bool regresar(bool yes, std::optional<qint64> room)
+    {
+        if (disk == Disk::File && bytes != known && !lost().isEmpty()) {
+            boxes << QStringLiteral("question naming msg.txt, %1 lost").arg(lost().size());
+            if (!yes)
+                return false;
+        }
         if (disk == Disk::Folder) {
             boxes << QStringLiteral("critical naming msg.txt");
             return false;
         }
         QStringList lines;
+        for (const Item& item : list)
+            lines << (item.ticked ? u'*' + item.text : item.text);
+        Enc written = enc;
+        const QByteArray newBytes = encode(lines, written);
+        if (room && newBytes.size() > *room) {
+            boxes << QStringLiteral("critical naming msg.txt");
+            return false;
+        }
         mensajes = {};
         activos = {};
         numActivos = 0;
-        for (int i = 0; i < list.size(); ++i) {
-            const QString line = list[i].ticked ? u'*' + list[i].text : list[i].text;
-            lines << line;
-            mensajes[size_t(i)] = line;
+        for (int i = 0; i < lines.size(); ++i) {
+            mensajes[size_t(i)] = lines[i];
             if (list[i].ticked)
-                activos[size_t(numActivos++)] = line;
+                activos[size_t(numActivos++)] = lines[i];
         }
-        const Enc before = enc;
-        bytes = encode(lines, enc);
-        switched = switched || (before == Enc::Cp1252 && enc == Enc::Utf8);
+        switched = switched || (enc == Enc::Cp1252 && written == Enc::Utf8);
+        enc = written;
+        bytes = newBytes;
+        known = newBytes;
         disk = Disk::File;
         if (numActivos == 0)
             timer = false;
@@ -422,6 +457,7 @@ State expected(const Model& m)
 
 State seen(const forms::IntervalTimer& timer, const frmMsg* editor)
 {
+    static const QRegularExpression lostIn(QStringLiteral("Tiene (un|\\d+) mensajes? que"));
     State s;
     const QFileInfo file(testing::MsgPath());
     s.disk = file.isDir()    ? Model::Disk::Folder
@@ -439,7 +475,11 @@ State seen(const forms::IntervalTimer& timer, const frmMsg* editor)
     s.timer = timer.isEnabled();
     const QString path = QDir::toNativeSeparators(testing::MsgPath());
     for (const forms::Box& box : testing::Boxes().shown) {
-        if (box.kind != forms::Box::Kind::Message)
+        if (box.kind == forms::Box::Kind::Question && box.text.contains(path))
+            s.boxes << QStringLiteral("question naming msg.txt, %1 lost")
+                           .arg(lostIn.match(box.text).captured(1).replace(QStringLiteral("un"),
+                                                                           QStringLiteral("1")));
+        else if (box.kind != forms::Box::Kind::Message)
             s.boxes << QStringLiteral("input box");
         else if (box.icon == forms::Icon::Information)
             s.boxes << QStringLiteral("information");
@@ -454,7 +494,7 @@ State seen(const forms::IntervalTimer& timer, const frmMsg* editor)
         return s;
     const QListWidget* list = editor->lstMsg;
     for (int i = 0; i < list->count(); ++i)
-        s.list.append({list->item(i)->text(), list->item(i)->checkState() == Qt::Checked});
+        s.list.append({frmMsg::Texto(list->item(i)), list->item(i)->checkState() == Qt::Checked});
     s.box = editor->txtNvo->text();
     s.selected = editor->txtNvo->selectedText();
     const QList<QListWidgetItem*> highlighted = list->selectedItems();
@@ -528,6 +568,11 @@ struct Counts {
     qint64 utf8AfterSwitch = 0; // saves that Windows-1252 could hold, after a switch
     qint64 bomSaves = 0;
     qint64 fullLists = 0;
+    qint64 changesWhileOpen = 0;
+    qint64 questionsYes = 0;
+    qint64 questionsNo = 0;
+    qint64 changedNothingLost = 0; // saves over a changed file without a question
+    qint64 diskFullSaves = 0;
 };
 
 const char* const lowerWords[] = {
@@ -568,6 +613,7 @@ public:
         newRun();
         while (failure.isEmpty() && step < budget)
             outsideStep();
+        testing::LimitFileSize(std::nullopt);
         ++counts.sessions;
         counts.steps += step;
         return failure;
@@ -682,18 +728,42 @@ private:
         default:
             bytes = bom + toCp1252(text).value();
         }
-        QDir(testing::MsgPath()).removeRecursively();
-        QFile file(testing::MsgPath());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-            failure = QStringLiteral("cannot write %1").arg(testing::MsgPath());
-            return {};
-        }
-        file.close();
-        m.disk = Model::Disk::File;
-        m.bytes = bytes;
+        placeFile(bytes);
         return QStringLiteral("msg.txt replaced by %1 lines (%2)")
             .arg(lines)
             .arg(QStringList{"UTF-8", "BOM", "1252", "BOM+1252"}[kind]);
+    }
+
+    // msg.txt written by another program, which the full disk of this one does not stop.
+    void placeFile(const QByteArray& bytes)
+    {
+        testing::LimitFileSize(std::nullopt);
+        QDir(testing::MsgPath()).removeRecursively();
+        QFile file(testing::MsgPath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            failure = QStringLiteral("cannot write %1").arg(testing::MsgPath());
+        file.close();
+        testing::LimitFileSize(room);
+        m.disk = Model::Disk::File;
+        m.bytes = bytes;
+    }
+
+    // Another copy of the program saves its list: the session's own list, or part of it
+    // (which loses nothing), or with a message of its own.
+    QString saveFromAnotherCopy()
+    {
+        QStringList lines;
+        for (const Item& item : m.list)
+            if (chance(80))
+                lines << (item.ticked ? u'*' + item.text : item.text);
+        const bool own = chance(50);
+        if (own)
+            lines << upper(words(false, false));
+        Enc enc = Enc::Utf8;
+        placeFile(encode(lines, enc));
+        return QStringLiteral("another copy saves %1 lines%2")
+            .arg(lines.size())
+            .arg(own ? ", one of its own" : "");
     }
 
     void newRun()
@@ -790,7 +860,8 @@ private:
     {
         const int rows = int(m.list.size());
         const bool blocked = m.disk == Model::Disk::Folder;
-        switch (pick({28 + addBias, 6, 18, 5, 3, 14, 8, 7, 4, blocked ? 10 : 2, 4})) {
+        switch (
+            pick({28 + addBias, 6, 18, 5, 3, 14, 8, 7, 4, blocked ? 10 : 2, 3, room ? 10 : 2, 4})) {
         case 0: { // type, then Agregar
             const QString text = typed();
             e.txtNvo->setText(text);
@@ -865,7 +936,19 @@ private:
             const bool emptied = m.list.isEmpty();
             const bool timerWas = m.timer;
             const Enc encWas = m.enc;
-            if (m.regresar()) {
+            const bool changed = m.disk == Model::Disk::File && m.bytes != m.known;
+            const bool yes = chance(50);
+            testing::Boxes().answers = {yes ? forms::Si : forms::No};
+            const qsizetype boxesBefore = m.boxes.size();
+            const bool written = m.regresar(yes, room);
+            const bool asked =
+                m.boxes.mid(boxesBefore).join(u' ').contains(QStringLiteral("question"));
+            counts.questionsYes += asked && yes;
+            counts.questionsNo += asked && !yes;
+            counts.changedNothingLost += changed && !asked && written;
+            counts.diskFullSaves +=
+                room && !written && m.disk != Model::Disk::Folder && (!asked || yes);
+            if (written) {
                 ++counts.savedFiles;
                 counts.emptiedSaves += emptied;
                 counts.flashStoppedBySave += timerWas && !m.timer;
@@ -878,7 +961,8 @@ private:
                 ++counts.failedSaves;
             }
             e.Command1->click();
-            check(&e, QStringLiteral("Regresar"));
+            testing::Boxes().answers.clear();
+            check(&e, QStringLiteral("Regresar%1").arg(yes ? " (Sí to a question)" : ""));
             break;
         }
         case 8:
@@ -894,6 +978,16 @@ private:
                 block();
             check(&e, blocked ? QStringLiteral("clear the way")
                               : QStringLiteral("a folder named msg.txt"));
+            break;
+        case 10:
+            ++counts.changesWhileOpen;
+            check(&e, chance(50) ? saveFromAnotherCopy() : writeForeignFile());
+            break;
+        case 11:
+            room = room ? std::nullopt : std::optional<qint64>(bounded(200));
+            testing::LimitFileSize(room);
+            check(&e, room ? QStringLiteral("the disk fills up: room for %1 bytes").arg(*room)
+                           : QStringLiteral("the disk has room again"));
             break;
         default: { // type, and leave it in the box
             const QString text = typed();
@@ -950,8 +1044,9 @@ private:
     QRandomGenerator rng;
     Model m;
     forms::IntervalTimer* tSedu = nullptr;
-    int addBias = 0;      // some sessions fill the list
-    int reloadWeight = 0; // some save many times within one run
+    std::optional<qint64> room; // the bytes a file may have, on a full disk
+    int addBias = 0;            // some sessions fill the list
+    int reloadWeight = 0;       // some save many times within one run
     int budget = 0;
     int step = 0;
     QStringList steps;
@@ -1044,14 +1139,18 @@ void tst_editor_model::randomSessions()
     }
     qInfo("seed %llu: %lld sessions, %lld steps in %lld ms", seed, counts.sessions, counts.steps,
           qint64(clock.elapsed()));
-    qInfo("saves %lld (failed %lld, emptied %lld, stopping the flash %lld, Windows-1252 %lld, "
-          "switched to UTF-8 %lld and later staying so %lld, with a BOM %lld), discards %lld, "
-          "adds with a line break %lld, full lists %lld, refused adds %lld, removals %lld "
-          "(ignored %lld), loads of more than 51 lines %lld",
-          counts.savedFiles, counts.failedSaves, counts.emptiedSaves, counts.flashStoppedBySave,
-          counts.cp1252Saves, counts.switchesToUtf8, counts.utf8AfterSwitch, counts.bomSaves,
-          counts.discards, counts.addsWithLineBreaks, counts.fullLists, counts.refusedAdds,
-          counts.removals, counts.ignoredRemovals, counts.loadsOver51);
+    qInfo("saves %lld (failed %lld, on a full disk %lld, emptied %lld, stopping the flash %lld, "
+          "Windows-1252 %lld, switched to UTF-8 %lld and later staying so %lld, with a BOM "
+          "%lld), discards %lld, adds with a line break %lld, full lists %lld, refused adds "
+          "%lld, removals %lld (ignored %lld), loads of more than 51 lines %lld, msg.txt changed "
+          "with the editor open %lld, questions answered Sí %lld and No %lld, changed files "
+          "replaced without a question %lld",
+          counts.savedFiles, counts.failedSaves, counts.diskFullSaves, counts.emptiedSaves,
+          counts.flashStoppedBySave, counts.cp1252Saves, counts.switchesToUtf8,
+          counts.utf8AfterSwitch, counts.bomSaves, counts.discards, counts.addsWithLineBreaks,
+          counts.fullLists, counts.refusedAdds, counts.removals, counts.ignoredRemovals,
+          counts.loadsOver51, counts.changesWhileOpen, counts.questionsYes, counts.questionsNo,
+          counts.changedNothingLost);
 
     // The default run must reach every case worth reaching, or the sessions have gone stale;
     // other seeds and counts only say what they missed.
@@ -1071,7 +1170,12 @@ void tst_editor_model::randomSessions()
         {"refused adds", counts.refusedAdds},
         {"removals", counts.removals},
         {"ignored removals", counts.ignoredRemovals},
-        {"loads of more than 51 lines", counts.loadsOver51}};
+        {"loads of more than 51 lines", counts.loadsOver51},
+        {"changes of msg.txt with the editor open", counts.changesWhileOpen},
+        {"questions answered Sí", counts.questionsYes},
+        {"questions answered No", counts.questionsNo},
+        {"changed files replaced without a question", counts.changedNothingLost},
+        {"saves failing on a full disk", counts.diskFullSaves}};
     for (const auto& [what, n] : reached) {
         if (byDefault)
             QVERIFY2(n > 0, what);

@@ -39,6 +39,8 @@ private slots:
     void realInputBoxAnswersOrCancels_data();
     void realInputBoxAnswersOrCancels();
     void realMessageBoxIsInformation();
+    void realQuestionDefaultsToNo_data();
+    void realQuestionDefaultsToNo();
     void designFontFallsBack();
     void bgrColours();
     void rndStaysBelowOne();
@@ -212,9 +214,12 @@ void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
     QCOMPARE(forms::InputBox(QStringLiteral("Periodo"), QStringLiteral("Trevolo ")), QString());
     forms::MsgBox(QStringLiteral("Introduzca un numero"), forms::Icon::Information);
     forms::MsgBox(QStringLiteral("Otro"), forms::Icon::Critical, QStringLiteral("Título"));
+    testing::Boxes().answers = {forms::Si};
+    QVERIFY(forms::Question(QStringLiteral("¿Reemplazar?")));
+    QVERIFY(!forms::Question(QStringLiteral("¿Reemplazar?"))); // no answer left: "No"
 
     const auto& shown = testing::Boxes().shown;
-    QCOMPARE(shown.size(), 4);
+    QCOMPARE(shown.size(), 6);
     QCOMPARE(shown[0].kind, forms::Box::Kind::Input);
     QCOMPARE(shown[0].text, QStringLiteral("Periodo"));
     QCOMPARE(shown[0].title, QStringLiteral("Trevolo "));
@@ -223,11 +228,15 @@ void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
     QCOMPARE(shown[2].icon, forms::Icon::Information);
     QCOMPARE(shown[3].title, QStringLiteral("Título"));
     QCOMPARE(shown[3].icon, forms::Icon::Critical);
+    QCOMPARE(shown[4].kind, forms::Box::Kind::Question);
+    QCOMPARE(shown[4].title, QStringLiteral("Trevolo"));
+    QCOMPARE(shown[4].icon, forms::Icon::Question);
 
     forms::End();
     forms::MsgBox(QStringLiteral("tarde"), forms::Icon::Information);
     QCOMPARE(forms::InputBox(QStringLiteral("tarde"), {}), QString());
-    QCOMPARE(shown.size(), 4); // nothing is shown once the program ends
+    QVERIFY(!forms::Question(QStringLiteral("tarde")));
+    QCOMPARE(shown.size(), 6); // nothing is shown once the program ends
 }
 
 void tst_forms::realInputBoxAnswersOrCancels_data()
@@ -284,6 +293,45 @@ void tst_forms::realMessageBoxIsInformation()
     QCOMPARE(title, QStringLiteral("Trevolo"));
     QCOMPARE(text, QStringLiteral("No hay mensajes seleccionados"));
     QCOMPARE(buttons, 1);
+}
+
+void tst_forms::realQuestionDefaultsToNo_data()
+{
+    QTest::addColumn<QString>("press"); // a button's caption, or empty for the Return key
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Return takes the default, No") << QString() << false;
+    QTest::newRow("No") << forms::No << false;
+    QTest::newRow("Sí") << forms::Si << true;
+}
+
+void tst_forms::realQuestionDefaultsToNo()
+{
+    QFETCH(QString, press);
+    QFETCH(bool, yes);
+    forms::SetBoxResponder({});
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title, text;
+    QStringList captions;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        icon = box->icon();
+        title = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            captions << b->text();
+        if (press.isEmpty())
+            QTest::keyClick(box, Qt::Key_Return);
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == press)
+                b->click();
+    });
+    QCOMPARE(forms::Question(QStringLiteral("¿Reemplazar el archivo?")), yes);
+    QCOMPARE(icon, QMessageBox::Question);
+    QCOMPARE(title, QStringLiteral("Trevolo"));
+    QCOMPARE(text, QStringLiteral("¿Reemplazar el archivo?"));
+    captions.sort();
+    QCOMPARE(captions, QStringList({forms::No, forms::Si}));
 }
 
 void tst_forms::designFontFallsBack()

@@ -28,6 +28,7 @@ void tst_msg_bom::saveKeepsWhatALoadRead_data()
     QTest::newRow("found by the fuzzer") << bom + bom + bom + QByteArray("1\x01**M1\x01");
     QTest::newRow("three marks, then an active message") << bom + bom + bom + "*HOLA\r\nADIOS\r\n";
     QTest::newRow("two marks, then an active message") << bom + bom + "*HOLA\r\n";
+    QTest::newRow("UTF-16 LE, two marks") << QByteArray("\xFF\xFE\xFF\xFE*\0", 6);
 }
 
 // Loading and saving the list untouched must not change a message, nor which are active.
@@ -55,6 +56,8 @@ void tst_msg_bom::firstMessageStartingWithFeffIsSaved_data()
     QTest::newRow("file read as UTF-8") << forms::TextEncoding::SystemCodePage;
     QTest::newRow("file read as UTF-8 with a mark") << forms::TextEncoding::Utf8WithBom;
     QTest::newRow("file read as Windows-1252") << forms::TextEncoding::Windows1252;
+    QTest::newRow("file read as UTF-16 LE") << forms::TextEncoding::Utf16LeWithBom;
+    QTest::newRow("file read as UTF-16 BE") << forms::TextEncoding::Utf16BeWithBom;
 }
 
 // Text pasted into the editor can begin with U+FEFF; the save must neither fail nor lose it.

@@ -16,7 +16,13 @@
 #include <QtGlobal>
 
 #include <QtTest>
+
 #include <memory>
+
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace testing {
 namespace {
@@ -74,8 +80,45 @@ BoxLog& Boxes()
     return log;
 }
 
+void LimitFileSize(std::optional<qint64> bytes)
+{
+    static const rlimit unlimited = [] {
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the tests
+        rlimit found{};
+        getrlimit(RLIMIT_FSIZE, &found);
+        return found;
+    }();
+    rlimit limit = unlimited;
+    if (bytes)
+        limit.rlim_cur = rlim_t(*bytes);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+}
+
+std::optional<QString> BecomeOrdinaryUser()
+{
+    if (getuid() != 0)
+        return std::nullopt;
+    const passwd* nobody = getpwnam("nobody");
+    if (!nobody)
+        return QStringLiteral("no user \"nobody\" to test as");
+    if (chown(QFile::encodeName(Folder()).constData(), nobody->pw_uid, nobody->pw_gid) != 0 ||
+        setegid(nobody->pw_gid) != 0 || seteuid(nobody->pw_uid) != 0) {
+        BecomeSelfAgain();
+        return QStringLiteral("cannot act as \"nobody\"");
+    }
+    return std::nullopt;
+}
+
+void BecomeSelfAgain()
+{
+    if (geteuid() != getuid())
+        QVERIFY(seteuid(getuid()) == 0 && setegid(getgid()) == 0);
+}
+
 void CleanSlate(double reading, double speed)
 {
+    BecomeSelfAgain();
+    LimitFileSize(std::nullopt);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     QStandardPaths::setTestModeEnabled(true); // never the user's own data folder
     frmTrevolo::Descargar();
@@ -83,6 +126,7 @@ void CleanSlate(double reading, double speed)
     FillStore({});
     modGral::Actual = 0;
     modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
+    modGral::HuellaMsg = {};
     folder = std::make_unique<QTemporaryDir>();
     forms::SetAppPath(folder->path());
     forms::SetClock(reading, speed);
@@ -93,7 +137,7 @@ void CleanSlate(double reading, double speed)
         log.shown.append(box);
         if (log.onShow)
             log.onShow(box);
-        if (box.kind == forms::Box::Kind::Input && !log.answers.isEmpty())
+        if (box.kind != forms::Box::Kind::Message && !log.answers.isEmpty())
             return log.answers.takeFirst();
         return QString();
     });

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // Reaches the board's hand drawing, which the program only calls from its endless cycle.
 class BoardProbe {
@@ -22,8 +23,8 @@ namespace testing {
 // temporary one (see Folder()).
 void CleanSlate(double reading = 0.0, double speed = 1.0);
 
-// The boxes shown since the last CleanSlate(), and the answers the input boxes get in turn
-// (an empty answer, as Cancel gives, once they run out).
+// The boxes shown since the last CleanSlate(), and the answers the input boxes and questions
+// get in turn (an empty answer, as Cancel or "No" gives, once they run out).
 struct BoxLog {
     QList<forms::Box> shown;
     QStringList answers;
@@ -53,6 +54,16 @@ void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built);
 
 // The same, ending the program as soon as `inside` returns.
 void RunBoard(const std::function<void(frmTrevolo&)>& inside);
+
+// A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
+// lifts the limit again, as does CleanSlate().
+void LimitFileSize(std::optional<qint64> bytes);
+
+// Acts from now on as an ordinary user, for whom permissions count: "nobody", owning the
+// test's folder, when the tests run as root (until CleanSlate() or BecomeSelfAgain()); the user
+// running them otherwise. Returns why it cannot, or nothing.
+std::optional<QString> BecomeOrdinaryUser();
+void BecomeSelfAgain();
 
 // The 25 hand codes, cells 1 to 25, as one string.
 QString Hands(const frmTrevolo& board);

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Two copies of Trevolo started from one folder share its msg.txt, and neither loses the
+# other's message without asking: A adds a message and saves; B, which read the file before
+# that, adds its own and presses Regresar: a question names the message of A that would be
+# lost, "No" (Enter, the default) writes nothing and keeps the editor open, "Sí" (Alt+S)
+# replaces the file. A, saving again, is asked in turn.
+set -euo pipefail
+export E2E_TIME_LIMIT=80
+# shellcheck source-path=SCRIPTDIR source=harness.sh
+source "$(dirname "$0")/harness.sh"
+
+e2e_start_x
+e2e_write_messages '*UNO'
+e2e_launch
+a=$E2E_APP_PID
+(cd "$E2E_APP_DIR" && exec env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 ./trevolo \
+    >"$E2E_DIR/app-b.log" 2>&1) &
+b=$!
+E2E_PIDS+=("$b")
+
+# The mapped window of the copy $1 whose title matches $2 exactly.
+window_of() {
+    local w
+    for w in $(e2e_x xdotool search --all --onlyvisible --pid "$1" --classname '^trevolo$' \
+        2>/dev/null); do
+        [ "$(e2e_title "$w")" = "$2" ] && echo "$w" && return 0
+    done
+    return 1
+}
+shown() { window_of "$1" "$2" >/dev/null; }
+gone() { ! shown "$1" "$2"; }
+
+for copy in "$a" "$b"; do
+    e2e_wait 15 "board of copy $copy" shown "$copy" 'Trevolo '
+done
+
+msg_is() {
+    printf "$1" >"$E2E_DIR/msg.expected"
+    cmp -s "$E2E_DIR/msg.expected" "$E2E_MSG" ||
+        e2e_fail "msg.txt $2:
+$(od -c "$E2E_MSG")
+expected:
+$(od -c "$E2E_DIR/msg.expected")"
+}
+
+# Alt+A, M on the board of copy $1, then the editor has the focus.
+open_editor() {
+    e2e_focus "$(window_of "$1" 'Trevolo ')"
+    e2e_key alt+a
+    e2e_wait 3 "menu of copy $1" e2e_menu_is_open
+    sleep 0.3 # Qt takes keys for the menu only once it has grabbed the keyboard
+    e2e_key m
+    e2e_wait 3 "editor of copy $1" shown "$1" 'Mensajes Subliminales'
+    e2e_wait 3 "focus on the editor of copy $1" e2e_is_active \
+        "$(window_of "$1" 'Mensajes Subliminales')"
+}
+
+# Types $1 into the text box (two Tabs from "Regresar"), Alt+A adds it; then Alt+R.
+add_and_save() {
+    e2e_key Tab Tab
+    e2e_x xdotool type --delay 30 "$1"
+    e2e_key alt+a
+    sleep 0.5 # the button clicks a moment later
+    e2e_key alt+r
+}
+
+# Waits for the question of copy $1 and checks that it names the message $2.
+question() {
+    e2e_wait 5 "question of copy $1" shown "$1" 'Trevolo'
+    local box
+    box=$(window_of "$1" 'Trevolo')
+    e2e_wait 3 "focus on the question" e2e_is_active "$box"
+    e2e_wait 5 "«$2» in the question" e2e_shows "$box" "«$2»"
+    if [ -n "${E2E_SHOTS:-}" ]; then
+        e2e_x import -window root "$E2E_SHOTS/two_copies_question.png"
+    fi
+}
+
+open_editor "$a"
+add_and_save 'de a'
+e2e_wait 3 "editor of copy A closed" gone "$a" 'Mensajes Subliminales'
+msg_is '*UNO\r\nDE A\r\n' "after the save of copy A"
+
+open_editor "$b"
+add_and_save 'de b'
+question "$b" 'DE A'
+msg_is '*UNO\r\nDE A\r\n' "while copy B asks"
+e2e_key Return
+e2e_wait 3 "question closed after Enter" gone "$b" 'Trevolo'
+shown "$b" 'Mensajes Subliminales' || e2e_fail "the editor of copy B closed after No"
+msg_is '*UNO\r\nDE A\r\n' "after No"
+
+e2e_key alt+r
+question "$b" 'DE A'
+e2e_key alt+s
+e2e_wait 3 "editor of copy B closed after Sí" gone "$b" 'Mensajes Subliminales'
+msg_is '*UNO\r\nDE B\r\n' "after Sí"
+
+# Copy A still holds its own list, without the message of B.
+open_editor "$a"
+e2e_key alt+r
+question "$a" 'DE B'
+e2e_key Return
+e2e_wait 3 "question of copy A closed" gone "$a" 'Trevolo'
+msg_is '*UNO\r\nDE B\r\n' "after No in copy A"
+e2e_app_running || e2e_fail "copy A ended"
+e2e_alive "$b" || e2e_fail "copy B ended"
