@@ -139,28 +139,31 @@ std::optional<QByteArray> contentOf(const QString& path)
     return bytes;
 }
 
+// Truncates the file and writes it anew. Returns the reason it failed.
+QString rewrite(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+        writeAll(file, bytes))
+        return {};
+    return reasonFor(file.errorString());
+}
+
 // Unbuffered, so that every byte written is checked here: QSaveFile::commit() takes a write
 // that failed in its buffer, on a full disk, for success. Returns the reason it failed.
 QString save(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
-    // A folder where no new file can be made, holding a file that may be written: rewrite the
-    // file in place, as a plain save would.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return reasonFor(file);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // A folder where no new file can be made, holding a file that may be written: rewrite
+        // the file in place, as a plain save would.
+        return CanRewrite(path) ? rewrite(path, bytes) : reasonFor(file);
+    }
     if (writeAll(file, bytes) && file.commit())
         return {};
     const QString reason = reasonFor(file);
     file.cancelWriting();
     return reason;
-}
-
-bool putBack(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
-           writeAll(file, bytes);
 }
 
 } // namespace
@@ -180,6 +183,12 @@ bool CanCreateFilesIn(const QString& folder)
     // Removed again when it goes out of scope.
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".trevolo-XXXXXX")));
     return probe.open();
+}
+
+bool CanRewrite(const QString& path)
+{
+    QFile file(path);
+    return FileExists(path) && file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 
 QString UserDataPath()
@@ -270,7 +279,7 @@ QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& 
     QString reason = save(path, bytes);
     if (!reason.isEmpty()) {
         // A rewrite in place may have stopped halfway.
-        if (before && contentOf(path) != before && !putBack(path, *before))
+        if (before && contentOf(path) != before && !rewrite(path, *before).isEmpty())
             reason += QStringLiteral("; tampoco se pudo devolver al archivo su contenido "
                                      "anterior, que puede haber quedado incompleto");
         return reason;

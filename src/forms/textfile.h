@@ -14,6 +14,9 @@ void SetAppPath(const QString& folder);
 // every rule that applies (permissions, ACLs, read-only mounts, immutable folders).
 bool CanCreateFilesIn(const QString& folder);
 
+// Whether this user may rewrite the existing file at `path`; the file is left as it is.
+bool CanRewrite(const QString& path);
+
 // The user's own folder for the program's files, created if missing.
 QString UserDataPath();
 

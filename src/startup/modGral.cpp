@@ -21,6 +21,10 @@ quint8 Actual = 0;
 forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
 forms::FileStamp HuellaMsg;
 
+namespace {
+QString carpetaElegida; // where msg.txt lives for this run
+} // namespace
+
 void Main()
 {
     QApplication::setWindowIcon(Icono());
@@ -30,6 +34,7 @@ void Main()
     delete splash;
     if (forms::Ending())
         return;
+    ElegirCarpetaMsg();
     CopiarMsgInicial();
     CargarMensajes();
     frmTrevolo::Instancia().show();
@@ -59,10 +64,18 @@ void Espera(float seconds)
     }
 }
 
-QString CarpetaMsg()
+void ElegirCarpetaMsg()
 {
     const QString programa = forms::AppPath();
-    return forms::CanCreateFilesIn(programa) ? programa : forms::UserDataPath();
+    const bool junto = forms::CanCreateFilesIn(programa) || forms::CanRewrite(RutaMsg(programa));
+    carpetaElegida = junto ? programa : forms::UserDataPath();
+}
+
+QString CarpetaMsg()
+{
+    if (carpetaElegida.isEmpty())
+        ElegirCarpetaMsg();
+    return carpetaElegida;
 }
 
 QString RutaMsg(const QString& carpeta)

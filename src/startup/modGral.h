@@ -35,8 +35,12 @@ QIcon Icono();
 // early only when the program ends.
 void Espera(float seconds);
 
-// Where msg.txt lives: beside the executable when this user may write there (a portable copy,
-// a build folder), else in the user's own data folder (an installed copy).
+// Chooses where msg.txt lives for this run: beside the executable when this user may write
+// there, a new file or the msg.txt already there (a portable copy, a build folder), else in the
+// user's own data folder (an installed copy). Start-up chooses once, so that a folder that
+// changes during the run never sends a save to another file than the one that was read.
+void ElegirCarpetaMsg();
+// The folder chosen; chosen now if start-up has not.
 QString CarpetaMsg();
 
 // msg.txt in `carpeta`.

@@ -219,10 +219,10 @@ void tst_store::pathRule()
 namespace {
 
 // Sets or clears a folder's immutable flag, which stops root too (ext4, xfs, btrfs).
-bool setImmutable([[maybe_unused]] const QString& folder, [[maybe_unused]] bool on)
+bool setImmutable([[maybe_unused]] const QString& path, [[maybe_unused]] bool on)
 {
 #ifdef __linux__
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     if (fd < 0)
         return false;
     int flags = 0;
@@ -238,29 +238,31 @@ bool setImmutable([[maybe_unused]] const QString& folder, [[maybe_unused]] bool 
 #endif
 }
 
-// Takes from everyone, root included, the right to create files in a folder, until destroyed.
-class ClosedFolder {
+// Takes from everyone, root included, the right to write a file, or to create files in a
+// folder, until destroyed.
+class Closed {
 public:
-    explicit ClosedFolder(const QString& folder)
-        : folder(folder)
+    explicit Closed(const QString& path)
+        : path(path)
+        , permissions(QFile::permissions(path))
     {
-        closed =
-            geteuid() == 0
-                ? setImmutable(folder, true)
-                : QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        constexpr auto writing = QFileDevice::WriteOwner | QFileDevice::WriteUser |
+                                 QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        closed = geteuid() == 0 ? setImmutable(path, true)
+                                : QFile::setPermissions(path, permissions & ~writing);
     }
-    ~ClosedFolder()
+    ~Closed()
     {
         if (geteuid() == 0)
-            setImmutable(folder, false);
+            setImmutable(path, false);
         else
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
+            QFile::setPermissions(path, permissions);
     }
     bool closed = false;
 
 private:
-    QString folder;
+    QString path;
+    QFileDevice::Permissions permissions;
 };
 
 } // namespace
@@ -268,24 +270,28 @@ private:
 void tst_store::msgFolder_data()
 {
     QTest::addColumn<bool>("writable");      // the executable's folder
+    QTest::addColumn<bool>("fileWritable");  // msg.txt beside it, where the folder is not
     QTest::addColumn<QByteArray>("shipped"); // msg.txt beside the executable, if any
     QTest::addColumn<QByteArray>("own");     // msg.txt in the user's data folder, if any
     QTest::addColumn<QString>("loaded");     // the first message after start-up
     QTest::newRow("writable: beside the executable")
-        << true << QByteArray("*a\r\n") << QByteArray("*b\r\n") << "*a";
+        << true << true << QByteArray("*a\r\n") << QByteArray("*b\r\n") << "*a";
     QTest::newRow("writable, no file: still beside")
-        << true << QByteArray() << QByteArray("*b\r\n") << "";
+        << true << true << QByteArray() << QByteArray("*b\r\n") << "";
     QTest::newRow("closed: the first run starts from the shipped file")
-        << false << QByteArray("*a\r\n") << QByteArray() << "*a";
+        << false << false << QByteArray("*a\r\n") << QByteArray() << "*a";
     QTest::newRow("closed: the user's own file is kept")
-        << false << QByteArray("*a\r\n") << QByteArray("b\r\n") << "b";
+        << false << false << QByteArray("*a\r\n") << QByteArray("b\r\n") << "b";
     QTest::newRow("closed, nothing shipped: no messages")
-        << false << QByteArray() << QByteArray() << "";
+        << false << false << QByteArray() << QByteArray() << "";
+    QTest::newRow("closed, but its msg.txt writable: kept beside")
+        << false << true << QByteArray("*a\r\n") << QByteArray("*b\r\n") << "*a";
 }
 
 void tst_store::msgFolder()
 {
     QFETCH(bool, writable);
+    QFETCH(bool, fileWritable);
     QFETCH(QByteArray, shipped);
     QFETCH(QByteArray, own);
     QFETCH(QString, loaded);
@@ -303,14 +309,19 @@ void tst_store::msgFolder()
         QFile file(userMsg);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
     }
-    std::optional<ClosedFolder> closed;
+    std::optional<Closed> closedFile;
+    if (!fileWritable && !shipped.isEmpty())
+        closedFile.emplace(testing::MsgPath());
+    std::optional<Closed> closed;
     if (!writable) {
         closed.emplace(testing::Folder());
-        if (!closed->closed)
-            QSKIP("this file system has no immutable folders for root (ext4, xfs and btrfs do)");
+        if (!closed->closed || (closedFile && !closedFile->closed))
+            QSKIP("this file system has no immutable files for root (ext4, xfs and btrfs do)");
     }
+    modGral::ElegirCarpetaMsg();
 
-    const QString ruta = writable ? testing::MsgPath() : userMsg;
+    const bool beside = writable || (fileWritable && !shipped.isEmpty());
+    const QString ruta = beside ? testing::MsgPath() : userMsg;
     QCOMPARE(modGral::RutaMsg(), ruta);
     modGral::CopiarMsgInicial();
     modGral::CargarMensajes();
@@ -325,7 +336,7 @@ void tst_store::msgFolder()
     QFile saved(ruta);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray("*c\r\n"));
-    if (!writable)
+    if (!beside)
         QCOMPARE(testing::ReadMsg(), shipped);
     // Trying the folder left nothing behind.
     const QStringList expected =

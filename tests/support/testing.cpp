@@ -129,6 +129,7 @@ void CleanSlate(double reading, double speed)
     modGral::HuellaMsg = {};
     folder = std::make_unique<QTemporaryDir>();
     forms::SetAppPath(folder->path());
+    modGral::ElegirCarpetaMsg();
     forms::SetClock(reading, speed);
     forms::SetRndSource({});
     Boxes() = BoxLog{};
