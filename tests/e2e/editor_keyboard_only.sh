@@ -17,10 +17,7 @@ board=$(e2e_wait_board 10)
 
 e2e_open_menu a
 e2e_key m
-editor_shown() { [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 'window "Mensajes Subliminales"' editor_shown
-editor=$(e2e_windows_named '^Mensajes Subliminales$')
-e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
+editor=$(e2e_wait_editor)
 
 # Its frame, title bar and close button included, lies on the screen, centred over the board's.
 e2e_wait 3 "the editor's frame" e2e_frame_extents "$editor"
@@ -51,8 +48,7 @@ e2e_key Return
 e2e_app_running || e2e_fail "the program ended"
 [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ] || e2e_fail "Return closed the editor"
 e2e_key alt+r
-editor_gone() { [ -z "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 "editor closed after Alt+R" editor_gone
+e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
 
 if [ "$(od -An -c "$E2E_MSG")" != "$(printf 'DOS\r\n' | od -An -c)" ]; then
     e2e_fail "msg.txt after Alt+R:

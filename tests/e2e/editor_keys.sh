@@ -18,11 +18,8 @@ e2e_wait 5 "letters on the board" e2e_letters_drawn "$board"
 
 e2e_open_menu a
 e2e_key m
-editor_shown() { [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 'window "Mensajes Subliminales"' editor_shown
-editor=$(e2e_windows_named '^Mensajes Subliminales$')
+editor=$(e2e_wait_editor)
 [[ $(e2e_net_wm_state "$editor") == *_NET_WM_STATE_MODAL* ]] || e2e_fail "the editor is not modal"
-e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
 read -r _ _ width height < <(e2e_geometry "$editor")
 # The "ñ" read from msg.txt reaches the list. (The row clips the top of the accent on a capital
 # "Á", so that line is left to the bytes of msg.txt below.)
@@ -54,8 +51,7 @@ e2e_wait 3 "new item in the list after Alt+A" list_changed
 e2e_key shift+Tab End space
 start=$EPOCHREALTIME
 e2e_key alt+r
-editor_gone() { [ -z "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 "editor closed after Alt+R" editor_gone
+e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
 e2e_log "editor closed $(e2e_since "$start") s after Alt+R"
 
 {

@@ -37,9 +37,7 @@ e2e_key m
 e2e_open_menu a
 e2e_wait 5 "a flash" flash_shown
 e2e_key m
-editor_shown() { [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 'window "Mensajes Subliminales"' editor_shown
-editor=$(e2e_windows_named '^Mensajes Subliminales$')
+editor=$(e2e_wait_editor)
 
 # Four seconds behind the editor: the flash comes back after it has gone.
 start=$EPOCHREALTIME up=0 gone=0 returns=0 looks=0
@@ -57,7 +55,6 @@ e2e_log "$returns flashes came back behind the editor in 4 s ($looks looks)"
 
 e2e_focus "$editor"
 e2e_key alt+r
-editor_gone() { ! editor_shown; }
-e2e_wait 3 "editor closed by Regresar" editor_gone
+e2e_wait 3 "editor closed by Regresar" e2e_editor_gone
 e2e_wait 3 "a flash after the editor" flash_shown
 e2e_app_running || e2e_fail "the program ended"

@@ -317,6 +317,20 @@ e2e_wait_board() {
     echo "$board"
 }
 
+# The message editor's window id, if it is shown.
+e2e_editor() { e2e_windows_named '^Mensajes Subliminales$'; }
+e2e_editor_shown() { [ -n "$(e2e_editor)" ]; }
+e2e_editor_gone() { [ -z "$(e2e_editor)" ]; }
+
+# Waits for the message editor, shown and with the focus. Prints its id.
+e2e_wait_editor() {
+    e2e_wait 3 'window "Mensajes Subliminales"' e2e_editor_shown
+    local editor
+    editor=$(e2e_editor)
+    e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
+    echo "$editor"
+}
+
 # e2e_spy NAME WINDOW PROPERTY...: records every change of the properties of WINDOW (an id or
 # "root") to $E2E_DIR/NAME.spy, from the moment this returns. A change prints the property's
 # name at the start of a line, then its value.

@@ -73,18 +73,14 @@ board=$(e2e_wait_board 10)
 
 e2e_open_menu a
 e2e_key m
-editor_shown() { [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 'window "Mensajes Subliminales"' editor_shown
-editor=$(e2e_windows_named '^Mensajes Subliminales$')
-e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
+editor=$(e2e_wait_editor)
 e2e_wait 5 "the shipped message in the list" e2e_shows "$editor" 'BIENVENIDO'
 e2e_key Tab Tab
 e2e_x xdotool type --delay 30 'respira hondo'
 e2e_key alt+a
 e2e_wait 5 "the new message in the list" e2e_shows "$editor" 'RESPIRA HONDO'
 e2e_key alt+r
-editor_gone() { [ -z "$(e2e_windows_named '^Mensajes Subliminales$')" ]; }
-e2e_wait 3 "editor closed after Alt+R" editor_gone
+e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
 
 saved=$home/.local/share/Trevolo/msg.txt
 e2e_wait 3 "$saved" test -f "$saved"
