@@ -128,15 +128,18 @@ bool writeAll(QFileDevice& file, const QByteArray& bytes)
     return true;
 }
 
-std::optional<QByteArray> contentOf(const QString& path)
+// The file's bytes; nothing, and the reason in `error` if given, when it cannot be read.
+std::optional<QByteArray> contentOf(const QString& path, QString* error = nullptr)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (file.isOpen() && file.error() == QFileDevice::NoError)
+        return bytes;
+    if (error)
+        *error = reasonFor(file.errorString());
+    return std::nullopt;
 }
 
 // Truncates the file and writes it anew. Returns the reason it failed.
@@ -261,13 +264,11 @@ ReadResult ReadLines(const QString& path)
 {
     if (!FileExists(path))
         return {};
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError)
-        return {{}, reasonFor(file.errorString()), {FileStamp::State::Unreadable, {}}};
-    return {DecodeLines(bytes), {}, StampOf(bytes)};
+    QString error;
+    const std::optional<QByteArray> bytes = contentOf(path, &error);
+    if (!bytes)
+        return {{}, error, {FileStamp::State::Unreadable, {}}};
+    return {DecodeLines(*bytes), {}, StampOf(*bytes)};
 }
 
 QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding,
