@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <functional>
 
 class tst_forms : public QObject {
     Q_OBJECT
@@ -273,26 +274,42 @@ void tst_forms::realInputBoxAnswersOrCancels()
     QCOMPARE(startText, QString());
 }
 
+namespace {
+
+// What a real message box showed, read while it was open.
+struct ShownBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title, text;
+    QStringList captions;
+
+    // Reads the next modal message box once it is open, then lets `answer` close it.
+    void readThen(std::function<void(QMessageBox*)> answer)
+    {
+        QTimer::singleShot(0, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            icon = box->icon();
+            title = box->windowTitle();
+            text = box->text();
+            for (QAbstractButton* b : box->buttons())
+                captions << b->text();
+            answer(box);
+        });
+    }
+};
+
+} // namespace
+
 void tst_forms::realMessageBoxIsInformation()
 {
     forms::SetBoxResponder({});
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title, text;
-    int buttons = 0;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        icon = box->icon();
-        title = box->windowTitle();
-        text = box->text();
-        buttons = int(box->buttons().size());
-        QTest::keyClick(box, Qt::Key_Return);
-    });
+    ShownBox shown;
+    shown.readThen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
     forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
-    QCOMPARE(icon, QMessageBox::Information);
-    QCOMPARE(title, QStringLiteral("Trevolo"));
-    QCOMPARE(text, QStringLiteral("No hay mensajes seleccionados"));
-    QCOMPARE(buttons, 1);
+    QCOMPARE(shown.icon, QMessageBox::Information);
+    QCOMPARE(shown.title, QStringLiteral("Trevolo"));
+    QCOMPARE(shown.text, QStringLiteral("No hay mensajes seleccionados"));
+    QCOMPARE(shown.captions.size(), 1);
 }
 
 void tst_forms::realQuestionDefaultsToNo_data()
@@ -309,17 +326,8 @@ void tst_forms::realQuestionDefaultsToNo()
     QFETCH(QString, press);
     QFETCH(bool, yes);
     forms::SetBoxResponder({});
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString title, text;
-    QStringList captions;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        icon = box->icon();
-        title = box->windowTitle();
-        text = box->text();
-        for (QAbstractButton* b : box->buttons())
-            captions << b->text();
+    ShownBox shown;
+    shown.readThen([press](QMessageBox* box) {
         if (press.isEmpty())
             QTest::keyClick(box, Qt::Key_Return);
         for (QAbstractButton* b : box->buttons())
@@ -327,11 +335,11 @@ void tst_forms::realQuestionDefaultsToNo()
                 b->click();
     });
     QCOMPARE(forms::Question(QStringLiteral("¿Reemplazar el archivo?")), yes);
-    QCOMPARE(icon, QMessageBox::Question);
-    QCOMPARE(title, QStringLiteral("Trevolo"));
-    QCOMPARE(text, QStringLiteral("¿Reemplazar el archivo?"));
-    captions.sort();
-    QCOMPARE(captions, QStringList({forms::No, forms::Si}));
+    QCOMPARE(shown.icon, QMessageBox::Question);
+    QCOMPARE(shown.title, QStringLiteral("Trevolo"));
+    QCOMPARE(shown.text, QStringLiteral("¿Reemplazar el archivo?"));
+    shown.captions.sort();
+    QCOMPARE(shown.captions, QStringList({forms::No, forms::Si}));
 }
 
 void tst_forms::designFontFallsBack()
