@@ -5,13 +5,18 @@
 #                            package test use
 #   scripts/setup.sh fuzz    the same as build, plus clang and libFuzzer
 #   scripts/setup.sh chroot  the same as build, plus debootstrap for the Debian 13 build
+#   scripts/setup.sh windows the same as test, plus MinGW-w64, Wine, NSIS and what fetches and
+#                            builds Qt's source, for the Windows build
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fontconfig fonts-dejavu-core
           fonts-liberation fonts-comfortaa qt6-translations-l10n)
+test_packages=(xvfb xauth xdotool openbox x11-utils imagemagick dpkg-dev desktop-file-utils
+               appstream lintian)
 case "${1:-build}" in
-test) packages+=(xvfb xauth xdotool openbox x11-utils imagemagick dpkg-dev desktop-file-utils
-                appstream lintian) ;;
+test) packages+=("${test_packages[@]}") ;;
+windows) packages+=("${test_packages[@]}" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                    wine wine64 nsis zip unzip perl x11-xkb-utils) ;;
 fuzz) packages+=(clang libclang-rt-dev) ;;
 chroot) packages+=(debootstrap) ;;
 esac

@@ -16,15 +16,8 @@ if ! command -v debootstrap >/dev/null; then
     scripts/setup.sh chroot
 fi
 
-# The first Debian archive (not the security one) that apt is configured with.
-mirror() {
-    {
-        cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-            awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break } }'
-        cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
-            awk '$1 == "URIs:" { for (i = 2; i <= NF; i++) print $i }'
-    } | grep -v security | head -1
-}
+# shellcheck source=scripts/debian-mirror.sh
+. scripts/debian-mirror.sh
 
 # One run at a time on the chroot.
 mkdir -p "$(dirname "$root")"
@@ -44,7 +37,7 @@ in_chroot() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/roo
 
 start=$SECONDS
 if [ ! -e "$root/.trevolo-ready" ]; then
-    url=$(mirror)
+    url=$(debian_mirror)
     if [ -z "$url" ]; then
         echo "SKIP: no Debian mirror found in apt's sources"
         exit 0

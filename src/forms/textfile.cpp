@@ -14,6 +14,10 @@
 #include <cerrno>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace forms {
 namespace {
 
@@ -92,12 +96,29 @@ QByteArray encoded(const QString& text, TextEncoding encoding)
     return {};
 }
 
-// The system's words for the common failures, said in the program's language.
+constexpr const char* denied = "permiso denegado";
+constexpr const char* full = "disco lleno";
+constexpr const char* missing = "no existe";
+constexpr const char* aFolder = "es una carpeta";
+
+// The system's words for the common failures, said in the program's language. Windows reports
+// its own error codes, in the language of the system.
 QString reasonFor(const QString& systemText)
 {
     static const std::pair<int, const char*> common[] = {
-        {EACCES, "permiso denegado"}, {EPERM, "permiso denegado"}, {ENOSPC, "disco lleno"},
-        {EFBIG, "disco lleno"},       {ENOENT, "no existe"},       {EISDIR, "es una carpeta"},
+#ifdef Q_OS_WIN
+        {ERROR_ACCESS_DENIED, denied},
+        {ERROR_WRITE_PROTECT, denied},
+        {ERROR_DISK_FULL, full},
+        {ERROR_HANDLE_DISK_FULL, full},
+        {ERROR_FILE_NOT_FOUND, missing},
+        {ERROR_PATH_NOT_FOUND, missing},
+        {ERROR_SHARING_VIOLATION, "otro programa lo tiene abierto"},
+        {ERROR_LOCK_VIOLATION, "otro programa lo tiene abierto"},
+#else
+        {EACCES, denied}, {EPERM, denied},   {ENOSPC, full},
+        {EFBIG, full},    {ENOENT, missing}, {EISDIR, aFolder},
+#endif
     };
     for (const auto& [code, reason] : common)
         if (systemText == qt_error_string(code))
@@ -110,9 +131,9 @@ QString reasonFor(const QSaveFile& file)
 {
     if (file.errorString() ==
         QSaveFile::tr("Existing file %1 is not writable").arg(file.fileName()))
-        return reasonFor(qt_error_string(EACCES));
+        return QString::fromUtf8(denied);
     if (file.errorString() == QSaveFile::tr("Filename refers to a directory"))
-        return reasonFor(qt_error_string(EISDIR));
+        return QString::fromUtf8(aFolder);
     return reasonFor(file.errorString());
 }
 

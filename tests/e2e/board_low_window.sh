@@ -14,13 +14,9 @@ board=$(e2e_wait_board 10)
 e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
 sleep 0.3 # past the first paint
 
-# Every glyph of the board as a dark blob: "width height left top" of each, from the picture.
 e2e_x import -window "$board" "$E2E_DIR/board.png"
 read -r _ _ _ menu < <(e2e_geometry "$board") # only for the window's height
-convert "$E2E_DIR/board.png" -crop +0+40 +repage -colorspace Gray -threshold 50% -negate \
-    -define connected-components:verbose=true -define connected-components:area-threshold=8 \
-    -connected-components 8 null: | awk '$NF == "gray(255)" { split($2, g, /[x+]/);
-        print g[1], g[2], g[3], g[4] }' >"$E2E_DIR/glyphs"
+e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
 glyphs=$(wc -l <"$E2E_DIR/glyphs")
 tallest=$(awk '$2 > t { t = $2 } END { print t + 0 }' "$E2E_DIR/glyphs")
 lowest=$(awk '$2 + $4 > b { b = $2 + $4 } END { print b + 0 }' "$E2E_DIR/glyphs")

@@ -28,7 +28,7 @@ e2e_key Return
 input_shown() { e2e_windows_named '^Trevolo $' | grep -vx "$board" >/dev/null; }
 e2e_wait 3 "the period input box" input_shown
 e2e_key 1 Return
-input_gone() { ! input_shown; }
+input_gone() { e2e_none_named '^Trevolo $' '' "$board"; }
 e2e_wait 3 "input box closed" input_gone
 e2e_open_menu c
 e2e_key m
@@ -39,9 +39,10 @@ e2e_wait 5 "a flash" flash_shown
 e2e_key m
 editor=$(e2e_wait_editor)
 
-# Four seconds behind the editor: the flash comes back after it has gone.
+# Behind the editor the flash comes back after it has gone, twice within 12 s (four periods
+# would do, but a loaded machine takes fewer looks).
 start=$EPOCHREALTIME up=0 gone=0 returns=0 looks=0
-while e2e_check "$(e2e_since "$start")" '<' 4; do
+while [ "$returns" -lt 2 ] && e2e_check "$(e2e_since "$start")" '<' 12; do
     if flash_shown; then
         [ "$gone" -eq 0 ] || returns=$((returns + 1))
         up=1 gone=0
@@ -50,8 +51,8 @@ while e2e_check "$(e2e_since "$start")" '<' 4; do
     fi
     looks=$((looks + 1))
 done
-e2e_log "$returns flashes came back behind the editor in 4 s ($looks looks)"
-[ "$returns" -ge 2 ] || e2e_fail "the flash froze behind the editor: $returns returns in 4 s"
+e2e_log "$returns flashes came back behind the editor in $(e2e_since "$start") s ($looks looks)"
+[ "$returns" -ge 2 ] || e2e_fail "the flash froze behind the editor: $returns returns in 12 s"
 
 e2e_focus "$editor"
 e2e_key alt+r

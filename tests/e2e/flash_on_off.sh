@@ -50,7 +50,7 @@ e2e_wait 3 "focus on the input box" e2e_is_active "$input"
 e2e_wait 5 "period question in the input box" \
     e2e_shows "$input" 'Introduzca el periodo de cambio de mensajes en segundos'
 e2e_key 1 Return
-input_gone() { ! input_shown; }
+input_gone() { e2e_none_named '^Trevolo $' '' "$board"; }
 e2e_wait 3 "input box closed after Enter" input_gone
 
 # A period alone starts nothing: two periods and more without a flash.

@@ -20,6 +20,8 @@ fi
 
 E2E_NAME=$(basename "$0" .sh)
 E2E_PROGRAM=$(realpath "${1:?usage: $0 path/to/trevolo}")
+# A Windows build: trevolo.exe in a folder with everything it loads, run under Wine.
+e2e_is_windows() { [[ $E2E_PROGRAM == *.exe ]]; }
 E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/trevolo-e2e.XXXXXX")
 E2E_APP_DIR=$E2E_DIR/app # the program's folder: msg.txt lives here
 E2E_MSG=$E2E_APP_DIR/msg.txt
@@ -155,12 +157,22 @@ e2e_start_x() {
 
 E2E_APP_ENV=() # NAME=VALUE pairs for the program, e.g. another locale
 
-# A copy of the program in its own folder, started there on the real X11 platform.
+# A copy of the program in its own folder, started there on the real X11 platform. A Windows
+# build comes with its whole folder, and runs under Wine ($E2E_WINE, the build's wine.sh) with
+# nothing on its path: what it loads must be in that folder. $E2E_WINE_EXE, if set, is the
+# Windows path to start instead (e.g. from a drive letter mapped to the folder).
 e2e_launch() {
-    cp "$E2E_PROGRAM" "$E2E_APP_DIR/trevolo"
+    local command=(env QT_QPA_PLATFORM=xcb ./trevolo)
+    if e2e_is_windows; then
+        cp -r "$(dirname "$E2E_PROGRAM")/." "$E2E_APP_DIR/"
+        command=(env TREVOLO_WINEPATH= "${E2E_WINE:?no wine.sh of the Windows build}"
+                 "${E2E_WINE_EXE:-trevolo.exe}")
+    else
+        cp "$E2E_PROGRAM" "$E2E_APP_DIR/trevolo"
+    fi
     E2E_LAUNCHED_AT=$EPOCHREALTIME
-    (cd "$E2E_APP_DIR" && exec env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "${E2E_APP_ENV[@]}" \
-        ./trevolo >"$E2E_DIR/app.log" 2>&1) &
+    (cd "$E2E_APP_DIR" && exec env LANG=C.UTF-8 "${E2E_APP_ENV[@]}" "${command[@]}" \
+        >"$E2E_DIR/app.log" 2>&1) &
     E2E_APP_PID=$!
 }
 
@@ -172,6 +184,20 @@ e2e_start() {
 # Writes msg.txt as the program does: one message a line, CR LF, active ones with "*".
 e2e_write_messages() {
     printf '%s\r\n' "$@" >"$E2E_MSG"
+}
+
+# e2e_expect_file FILE FORMAT WHAT: FILE holds exactly the bytes that printf FORMAT gives, within
+# 5 s: a save may land a moment after the key that asked for it. Shows both when it does not.
+e2e_expect_file() {
+    printf "$2" >"$E2E_DIR/expected"
+    local start=$EPOCHREALTIME
+    until cmp -s "$E2E_DIR/expected" "$1"; do
+        e2e_check "$(e2e_since "$start")" '<' 5 || e2e_fail "$(basename "$1") $3:
+$(od -c "$1" 2>&1)
+expected:
+$(od -c "$E2E_DIR/expected")"
+        sleep 0.02
+    done
 }
 
 e2e_app_ended() { ! e2e_app_running; }
@@ -209,21 +235,41 @@ e2e_cpu_ticks() {
 
 # --- windows ---------------------------------------------------------------------------------
 
-# Every mapped window of the program.
+# The class of the program's windows: Wine names them after the executable.
+e2e_class() { if e2e_is_windows; then echo '^trevolo\.exe$'; else echo '^trevolo$'; fi; }
+
+# Every mapped window of the program (of the process $1 if given). Fails when X does not
+# answer in time: "no such window" must be a real answer, never a slow X server's.
 e2e_program_windows() {
-    e2e_x xdotool search --onlyvisible --classname '^trevolo$' 2>/dev/null || true
+    local status=0 pid=()
+    [ -z "${1:-}" ] || pid=(--all --pid "$1")
+    e2e_x xdotool search --onlyvisible "${pid[@]}" --classname "$(e2e_class)" 2>/dev/null ||
+        status=$?
+    [ "$status" -le 1 ] # 1: none found
 }
 
 e2e_title() { e2e_x xdotool getwindowname "$1" 2>/dev/null; }
 
-# The mapped windows of the program whose title matches the extended regular expression $1.
+# The mapped windows of the program (of the process $2 if given) whose title matches the
+# extended regular expression $1. Fails, as e2e_program_windows does, when X does not answer.
 e2e_windows_named() {
-    local w title
-    for w in $(e2e_program_windows); do
-        title=$(e2e_title "$w") || continue
-        [[ $title =~ $1 ]] && echo "$w"
+    local w title windows status
+    windows=$(e2e_program_windows "${2:-}") || return 1
+    for w in $windows; do
+        status=0
+        title=$(e2e_title "$w") || status=$?
+        [ "$status" -ne 124 ] || return 1 # no answer; otherwise the window went meanwhile
+        [ "$status" -ne 0 ] || ! [[ $title =~ $1 ]] || echo "$w"
     done
     return 0
+}
+
+# Whether X answers that no mapped window of the program (of the process $2 if given) other than
+# $3 has a title matching the extended regular expression $1.
+e2e_none_named() {
+    local windows
+    windows=$(e2e_windows_named "$1" "${2:-}") || return 1
+    [ -z "$(grep -vx "${3:-}" <<<"$windows")" ]
 }
 
 # The first, the oldest: the period's input box has the same title. (awk reads all, so that the
@@ -318,9 +364,9 @@ e2e_wait_board() {
 }
 
 # The message editor's window id, if it is shown.
-e2e_editor() { e2e_windows_named '^Mensajes Subliminales$'; }
-e2e_editor_shown() { [ -n "$(e2e_editor)" ]; }
-e2e_editor_gone() { [ -z "$(e2e_editor)" ]; }
+e2e_editor() { e2e_windows_named '^Mensajes Subliminales$' "${1:-}"; }
+e2e_editor_shown() { [ -n "$(e2e_editor "${1:-}")" ]; }
+e2e_editor_gone() { e2e_none_named '^Mensajes Subliminales$' "${1:-}"; }
 
 # Waits for the message editor, shown and with the focus. Prints its id.
 e2e_wait_editor() {
@@ -377,6 +423,15 @@ e2e_letters_drawn() { e2e_check "$(e2e_dark_percent "$1")" '>' 1; }
 e2e_grid_drawn() {
     e2e_x import -window "$1" "$E2E_DIR/shot.png" || return 1
     e2e_grid_in "$E2E_DIR/shot.png"
+}
+
+# Every glyph below the menu bar of a picture of the board, as a dark blob: "width height left
+# top" of each, top measured from 40 pixels down.
+e2e_glyphs() {
+    convert "$1" -crop +0+40 +repage -colorspace Gray -threshold 50% -negate \
+        -define connected-components:verbose=true -define connected-components:area-threshold=8 \
+        -connected-components 8 null: | awk '$NF == "gray(255)" { split($2, g, /[x+]/);
+            print g[1], g[2], g[3], g[4] }'
 }
 
 # The same, in a picture of the board.

@@ -22,7 +22,7 @@ information_icon() {
 }
 
 box_shown() { [ -n "$(e2e_windows_named '^Trevolo$')" ]; }
-box_gone() { ! box_shown; }
+box_gone() { e2e_none_named '^Trevolo$'; }
 
 # Alt+C, M and the box that answers it; $1 says which time.
 refused() {

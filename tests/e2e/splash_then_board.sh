@@ -34,7 +34,10 @@ splash_focused() { [ "$(e2e_x xdotool getwindowfocus)" = "$splash" ]; }
 e2e_wait 2 "keyboard focus on the splash" splash_focused
 e2e_key Escape Return space
 
-splash_gone() { [[ $(e2e_program_windows) != *"$splash"* ]]; }
+splash_gone() {
+    local windows
+    windows=$(e2e_program_windows) && [[ $windows != *"$splash"* ]]
+}
 e2e_wait 8 "end of the splash" splash_gone
 # From the launch, which comes before the splash's wait starts: never less than 3 s.
 splash_seconds=$(e2e_since "$E2E_LAUNCHED_AT")

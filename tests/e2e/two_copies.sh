@@ -18,30 +18,16 @@ a=$E2E_APP_PID
 b=$!
 E2E_PIDS+=("$b")
 
-# The mapped window of the copy $1 whose title matches $2 exactly.
-window_of() {
-    local w
-    for w in $(e2e_x xdotool search --all --onlyvisible --pid "$1" --classname '^trevolo$' \
-        2>/dev/null); do
-        [ "$(e2e_title "$w")" = "$2" ] && echo "$w" && return 0
-    done
-    return 1
-}
-shown() { window_of "$1" "$2" >/dev/null; }
-gone() { ! shown "$1" "$2"; }
+# The mapped window of the copy $1 whose title is $2.
+window_of() { e2e_windows_named "^$2\$" "$1" | awk 'NR == 1'; }
+shown() { [ -n "$(window_of "$1" "$2")" ]; }
+gone() { e2e_none_named "^$2\$" "$1"; }
 
 for copy in "$a" "$b"; do
     e2e_wait 15 "board of copy $copy" shown "$copy" 'Trevolo '
 done
 
-msg_is() {
-    printf "$1" >"$E2E_DIR/msg.expected"
-    cmp -s "$E2E_DIR/msg.expected" "$E2E_MSG" ||
-        e2e_fail "msg.txt $2:
-$(od -c "$E2E_MSG")
-expected:
-$(od -c "$E2E_DIR/msg.expected")"
-}
+msg_is() { e2e_expect_file "$E2E_MSG" "$@"; }
 
 # Alt+A, M on the board of copy $1, then the editor has the focus.
 open_editor() {

@@ -586,6 +586,9 @@ void tst_editor::saveUnderFaults()
     QFETCH(QByteArray, after);
     QFETCH(QStringList, shown);
     QFETCH(bool, saved);
+    if (limit >= 0)
+        if (const auto why = testing::WhyNoFileSizeLimit())
+            QSKIP(qPrintable(*why));
     if (ordinaryUser)
         if (const auto why = testing::BecomeOrdinaryUser())
             QSKIP(qPrintable(*why));

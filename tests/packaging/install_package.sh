@@ -83,9 +83,7 @@ e2e_key alt+r
 e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
 
 saved=$home/.local/share/Trevolo/msg.txt
-e2e_wait 3 "$saved" test -f "$saved"
-printf '*BIENVENIDO\r\nRESPIRA HONDO\r\n' >"$E2E_DIR/msg.expected"
-cmp -s "$E2E_DIR/msg.expected" "$saved" || e2e_fail "the user's msg.txt: $(od -c "$saved")"
+e2e_expect_file "$saved" '*BIENVENIDO\r\nRESPIRA HONDO\r\n' "of the user"
 [ "$(stat -c %U "$saved")" = "$user" ] || e2e_fail "$saved does not belong to $user"
 cmp -s "$E2E_DIR/shipped.before" "$shipped" || e2e_fail "$shipped changed"
 e2e_log "saved in $saved"

@@ -11,8 +11,12 @@
 
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 #ifdef __linux__
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -171,15 +175,28 @@ void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce()
 
 void tst_store::unreadableFileIsReportedAndEmpty()
 {
+#ifdef Q_OS_WIN
+    // A file that another program holds open for itself alone, as Windows lets it.
+    testing::WriteMsg("*UNO\r\n");
+    const HANDLE held =
+        CreateFileW(reinterpret_cast<const wchar_t*>(testing::MsgPath().utf16()), GENERIC_READ,
+                    0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    const auto release = qScopeGuard([held] { CloseHandle(held); });
+    const QString reason = QStringLiteral(": otro programa lo tiene abierto\n");
+#else
     // A file that opens but cannot be read, even by root.
     if (!QFile::link(QStringLiteral("/proc/self/mem"), testing::MsgPath()))
         QSKIP("needs /proc/self/mem");
+    const QString reason = QStringLiteral(": ");
+#endif
     modGral::CargarMensajes();
     QCOMPARE(int(NumActivos), 0);
     QVERIFY(Mensajes[0].isEmpty());
     const auto& shown = testing::Boxes().shown;
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].text.contains(QDir::toNativeSeparators(testing::MsgPath())));
+    QVERIFY2(shown[0].text.contains(reason), qPrintable(shown[0].text));
     QCOMPARE(shown[0].icon, forms::Icon::Warning);
 }
 
@@ -238,22 +255,37 @@ bool setImmutable([[maybe_unused]] const QString& path, [[maybe_unused]] bool on
 #endif
 }
 
+#ifdef Q_OS_WIN
+bool isRoot()
+{
+    return false;
+}
+#else
+bool isRoot()
+{
+    return geteuid() == 0;
+}
+#endif
+
 // Takes from everyone, root included, the right to write a file, or to create files in a
-// folder, until destroyed.
+// folder, until destroyed. (Windows closes a folder to a user by its access list, for another
+// user account: `closed` stays false there.)
 class Closed {
 public:
     explicit Closed(const QString& path)
         : path(path)
         , permissions(QFile::permissions(path))
     {
+#ifndef Q_OS_WIN
         constexpr auto writing = QFileDevice::WriteOwner | QFileDevice::WriteUser |
                                  QFileDevice::WriteGroup | QFileDevice::WriteOther;
-        closed = geteuid() == 0 ? setImmutable(path, true)
-                                : QFile::setPermissions(path, permissions & ~writing);
+        closed = isRoot() ? setImmutable(path, true)
+                          : QFile::setPermissions(path, permissions & ~writing);
+#endif
     }
     ~Closed()
     {
-        if (geteuid() == 0)
+        if (isRoot())
             setImmutable(path, false);
         else
             QFile::setPermissions(path, permissions);
@@ -295,6 +327,15 @@ void tst_store::msgFolder()
     QFETCH(QByteArray, shipped);
     QFETCH(QByteArray, own);
     QFETCH(QString, loaded);
+#ifdef Q_OS_WIN
+    // Windows names the data folder itself: the one of Qt's test mode, emptied.
+    const QString userData = forms::UserDataPath();
+    QVERIFY2(userData.contains(QStringLiteral("/qttest/")), qPrintable(userData));
+    const auto empty = [&] { QVERIFY(QDir(userData).removeRecursively()); };
+    empty();
+    const auto emptyAgain = qScopeGuard(empty);
+    QVERIFY(QDir().mkpath(userData));
+#else
     // A home of its own, so that the data folder is a fresh one.
     QTemporaryDir home;
     const QByteArray realHome = qgetenv("HOME");
@@ -302,6 +343,7 @@ void tst_store::msgFolder()
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", realHome); });
     const QString userData = forms::UserDataPath();
     QVERIFY2(userData.startsWith(home.path()), qPrintable(userData));
+#endif
     const QString userMsg = userData + QStringLiteral("/msg.txt");
     if (!shipped.isEmpty())
         testing::WriteMsg(shipped);
@@ -316,7 +358,8 @@ void tst_store::msgFolder()
     if (!writable) {
         closed.emplace(testing::Folder());
         if (!closed->closed || (closedFile && !closedFile->closed))
-            QSKIP("this file system has no immutable files for root (ext4, xfs and btrfs do)");
+            QSKIP("no folder closed to this user: on Linux, this file system has no immutable "
+                  "files for root (ext4, xfs and btrfs do); Windows needs another user account");
     }
     modGral::ElegirCarpetaMsg();
 

@@ -19,10 +19,12 @@
 
 #include <memory>
 
+#ifndef Q_OS_WIN
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 namespace testing {
 namespace {
@@ -80,6 +82,34 @@ BoxLog& Boxes()
     return log;
 }
 
+#ifdef Q_OS_WIN
+// Windows has neither a file size limit for a process nor a user to switch to within one; its
+// permissions are access lists of user accounts, which the read-only attribute does not touch.
+
+std::optional<QString> WhyNoFileSizeLimit()
+{
+    return QStringLiteral("Windows has no file size limit to fill the disk with");
+}
+
+void LimitFileSize(std::optional<qint64> bytes)
+{
+    QVERIFY2(!bytes, "no file size limit on Windows");
+}
+
+std::optional<QString> BecomeOrdinaryUser()
+{
+    return QStringLiteral("on Windows, permissions need a second user account");
+}
+
+void BecomeSelfAgain() {}
+
+#else
+
+std::optional<QString> WhyNoFileSizeLimit()
+{
+    return std::nullopt;
+}
+
 void LimitFileSize(std::optional<qint64> bytes)
 {
     static const rlimit unlimited = [] {
@@ -114,6 +144,7 @@ void BecomeSelfAgain()
     if (geteuid() != getuid())
         QVERIFY(seteuid(getuid()) == 0 && setegid(getgid()) == 0);
 }
+#endif
 
 void CleanSlate(double reading, double speed)
 {

@@ -56,8 +56,9 @@ void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built);
 void RunBoard(const std::function<void(frmTrevolo&)>& inside);
 
 // A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
-// lifts the limit again, as does CleanSlate().
+// lifts the limit again, as does CleanSlate(). WhyNoFileSizeLimit() tells why a system has none.
 void LimitFileSize(std::optional<qint64> bytes);
+std::optional<QString> WhyNoFileSizeLimit();
 
 // Acts from now on as an ordinary user, for whom permissions count: "nobody", owning the
 // test's folder, when the tests run as root (until CleanSlate() or BecomeSelfAgain()); the user

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The portable zip under Wine, as a Windows user meets it: unpacked into a folder of the user's,
+# started from the root of a drive (a drive letter mapped to that folder), with nothing of Qt's
+# on its path. The splash, then the board, maximised, with its 25 letters and 25 hand codes;
+# Alt+A M opens the editor, "año" is typed, Alt+A adds it and Alt+R saves: msg.txt, beside the
+# program at the drive's root, holds "AÑO" in the system's code page, Windows-1252: the bytes
+# 41 D1 4F 0D 0A. Alt+A S ends the program.
+#   portable.sh Trevolo-VERSION-win64.zip
+set -euo pipefail
+export E2E_TIME_LIMIT=120
+# shellcheck source-path=SCRIPTDIR source=../e2e/harness.sh
+source "$(dirname "$0")/../e2e/harness.sh"
+for tool in wine unzip setxkbmap; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is missing (scripts/setup.sh windows installs it)"
+        exit 77
+    fi
+done
+
+unzip -q "$E2E_PROGRAM" -d "$E2E_DIR/zip"
+E2E_PROGRAM=$E2E_DIR/zip/$(basename "$E2E_PROGRAM" .zip)/trevolo.exe
+[ -f "$E2E_PROGRAM" ] || e2e_fail "no trevolo.exe at the top of the zip's folder"
+
+# T: is the program's folder, for this test only.
+drive=${TREVOLO_WINEPREFIX:?the Wine prefix of the build}/dosdevices/t:
+mkdir -p "$(dirname "$drive")"
+ln -sfn "$E2E_APP_DIR" "$drive"
+trap 'status=$?; rm -f "$drive"; (exit "$status"); e2e_cleanup' EXIT
+E2E_WINE_EXE='T:\trevolo.exe'
+
+e2e_start_x
+# A Spanish keyboard, where "ñ" has a key of its own, as on the users' machines.
+e2e_x setxkbmap -layout es
+e2e_launch
+some_window() { [ -n "$(e2e_program_windows)" ]; }
+e2e_wait 30 "splash window" some_window
+[ -z "$(e2e_board)" ] || e2e_fail "the board is shown with the splash"
+board=$(e2e_wait_board 15)
+e2e_log "board maximised $(e2e_since "$E2E_LAUNCHED_AT") s after launch"
+
+# Every letter and every hand code apart, ten rows of five.
+e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
+sleep 0.3 # past the first paint
+e2e_x import -window "$board" "$E2E_DIR/board.png"
+e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
+glyphs=$(wc -l <"$E2E_DIR/glyphs")
+rows=$(awk '{ print $4 }' "$E2E_DIR/glyphs" | sort -n |
+    awk 'NR == 1 || $1 - top > 5 { rows++ } { top = $1 } END { print rows + 0 }')
+e2e_log "$glyphs glyphs in $rows rows"
+[ "$glyphs" -eq 50 ] || e2e_fail "$glyphs glyphs on the board, expected 25 letters and 25 hands"
+[ "$rows" -eq 10 ] || e2e_fail "the glyphs stand in $rows rows, expected 10"
+
+e2e_open_menu a
+e2e_key m
+editor=$(e2e_wait_editor)
+e2e_key Tab Tab
+e2e_x xdotool type --delay 50 'año'
+e2e_key alt+a
+sleep 0.5 # the button clicks a moment later
+e2e_key alt+r
+e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
+e2e_expect_file "$E2E_MSG" 'A\xd1O\r\n' "after Alt+R"
+e2e_log "msg.txt: $(od -An -tx1 "$E2E_MSG")"
+
+e2e_open_menu a
+e2e_key s
+e2e_wait_exit 10
+[ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "exit code $E2E_EXIT_CODE"
