@@ -189,7 +189,7 @@ void tst_board::handsRedrawnEvery600Seconds()
             forms::End();
         });
         watch.start(1);
-        QTimer::singleShot(5000, [] { forms::End(); });
+        QTimer::singleShot(5000, &board, [] { forms::End(); });
     });
     QVERIFY(!second.isEmpty() && second != first);
     // Two boards drawn at once each, with the wait between them.

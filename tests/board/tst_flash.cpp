@@ -61,7 +61,8 @@ void FlashUntil(FlashWatch& watch, qsizetype count)
             if (watch.flashes.size() >= count)
                 forms::End();
         };
-        QTimer::singleShot(10000, [] { forms::End(); }); // a bound, should it never flash
+        // A bound, should it never flash; it goes with this board, never ending a later test.
+        QTimer::singleShot(10000, &board, [] { forms::End(); });
     });
 }
 
@@ -206,16 +207,19 @@ void tst_flash::flashGoesOnBehindTheEditor()
     };
     testing::RunBoardUntilEnd([](frmTrevolo& b) {
         b.mnuAcc[1]->trigger();
-        QTimer::singleShot(10000, [] { forms::End(); }); // a bound, should the flash freeze
+        QTimer::singleShot(10000, &b, [] { forms::End(); }); // a bound, should the flash freeze
     });
 
     QCOMPARE(during.atOpen, 1);
     QVERIFY2(during.atClose >= 4, qPrintable(QString::number(during.atClose)));
-    // The flash under way when the editor opened went after its quarter second all the same.
+    // The flash under way when the editor opened went after its quarter second all the same,
+    // long before the next one (5 s) that it used to wait for; opening the editor takes part
+    // of that time (3 clock seconds under Wine).
     const float firstUp = watch.flashes[0].hidden - watch.flashes[0].shown;
-    QVERIFY2(firstUp >= 0.24f && firstUp < 1.0f, qPrintable(QString::number(firstUp)));
+    QVERIFY2(firstUp >= 0.24f && firstUp < 4.0f, qPrintable(QString::number(firstUp)));
     QVERIFY(!during.upAtClose);
-    for (qsizetype i = 2; i < during.atClose; ++i) {
+    // One a period behind the editor, after the first there, which its opening may delay.
+    for (qsizetype i = 3; i < during.atClose; ++i) {
         const float period = watch.flashes[i].shown - watch.flashes[i - 1].shown;
         QVERIFY2(period > 4.0f && period < 8.0f, qPrintable(QString::number(period)));
     }

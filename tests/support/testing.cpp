@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -148,6 +149,9 @@ void BecomeSelfAgain()
 
 void CleanSlate(double reading, double speed)
 {
+    // Under Wine the first text laid out reads every font of the system, a fraction of a second
+    // that a fast clock would turn into minutes of the program's time: read them beforehand.
+    [[maybe_unused]] static const QStringList fonts = QFontDatabase::families();
     BecomeSelfAgain();
     LimitFileSize(std::nullopt);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
