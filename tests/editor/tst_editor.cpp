@@ -371,6 +371,17 @@ void tst_editor::save_data()
     QTest::newRow("an empty store saves an empty file")
         << QStringList{} << false << std::function<void(frmMsg&)>([](frmMsg&) {}) << QByteArray()
         << false;
+    // Typed in the text box and written in the system's code page: Windows-1252 on Spanish and
+    // English Windows, UTF-8 elsewhere.
+#ifdef Q_OS_WIN
+    const QByteArray ano("A\xD1O\r\n");
+#else
+    const QByteArray ano("A\xC3\x91O\r\n");
+#endif
+    QTest::newRow("typed accents, in the system's code page")
+        << QStringList{} << false
+        << std::function<void(frmMsg&)>([](frmMsg& e) { add(e, QStringLiteral("año")); }) << ano
+        << false;
     QTest::newRow("blank entries are not written back")
         << QStringList{"a", "", "*b"} << true << std::function<void(frmMsg&)>([](frmMsg&) {})
         << QByteArray("a\r\n*b\r\n") << true;
