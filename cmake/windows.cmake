@@ -24,6 +24,16 @@ foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
 endforeach()
 install(FILES ${mingw_runtime} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+# CPack strips only what this project builds; the DLLs copied beside it carry their symbols
+# (libstdc++ 24 MB, 2 MB without).
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        file(GLOB_RECURSE dlls \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+        foreach(dll IN LISTS dlls)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${dll}\"
+                            COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
 
 # Programs of this build run under Wine with Qt's and MinGW's DLLs on their path.
 get_target_property(qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
@@ -83,7 +93,8 @@ foreach(words IN ITEMS
     endif()
     string(REPLACE "${english}" "${spanish}" nsis "${nsis}")
 endforeach()
-# Unicode, and a byte-order mark, for the accents of the Spanish words.
+# A Unicode installer, for the accents of the Spanish words; the script is UTF-8 with its mark.
 string(ASCII 239 187 191 utf8_mark)
+string(REGEX REPLACE "^${utf8_mark}" "" nsis "${nsis}")
 file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${utf8_mark}Unicode True\n${nsis}")
 set(CPACK_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis)

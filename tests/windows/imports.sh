@@ -25,7 +25,7 @@ for file in trevolo.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows
 done
 
 # Windows' own DLLs that Qt and the MinGW runtime use.
-system='^(advapi32|authz|comdlg32|d3d9|d3d11|dwmapi|dxgi|gdi32|imm32|kernel32|msvcrt|mpr|netapi32'
+system='^(advapi32|authz|comdlg32|d3d9|d3d11|dwmapi|dwrite|dxgi|gdi32|imm32|kernel32|msvcrt|mpr|netapi32'
 system+='|ole32|oleaut32|setupapi|shcore|shell32|shlwapi|user32|userenv|uxtheme|version|winmm'
 system+='|ws2_32|wtsapi32|api-ms-win-[a-z0-9-]+)\.dll$'
 # Plugins find their DLLs in the program's folder, as the program does.

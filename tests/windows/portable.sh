@@ -21,11 +21,11 @@ unzip -q "$E2E_PROGRAM" -d "$E2E_DIR/zip"
 E2E_PROGRAM=$E2E_DIR/zip/$(basename "$E2E_PROGRAM" .zip)/trevolo.exe
 [ -f "$E2E_PROGRAM" ] || e2e_fail "no trevolo.exe at the top of the zip's folder"
 
-# T: is the program's folder, for this test only.
-drive=${TREVOLO_WINEPREFIX:?the Wine prefix of the build}/dosdevices/t:
-mkdir -p "$(dirname "$drive")"
-ln -sfn "$E2E_APP_DIR" "$drive"
-trap 'status=$?; rm -f "$drive"; (exit "$status"); e2e_cleanup' EXIT
+# A Wine prefix of the test's own, where T: is the program's folder.
+export TREVOLO_WINEPREFIX=$E2E_DIR/wine
+trap 'status=$?; WINEPREFIX=$TREVOLO_WINEPREFIX wineserver -k 2>/dev/null; (exit "$status"); e2e_cleanup' EXIT
+"$E2E_WINE" cmd.exe /c ver >/dev/null 2>&1 || e2e_fail "no Wine prefix in $TREVOLO_WINEPREFIX"
+ln -s "$E2E_APP_DIR" "$TREVOLO_WINEPREFIX/dosdevices/t:"
 E2E_WINE_EXE='T:\trevolo.exe'
 
 e2e_start_x
