@@ -93,8 +93,9 @@ foreach(words IN ITEMS
     endif()
     string(REPLACE "${english}" "${spanish}" nsis "${nsis}")
 endforeach()
-# A Unicode installer, for the accents of the Spanish words; the script is UTF-8 with its mark.
+# A 64-bit installer for a 64-bit program, Unicode for the accents of the Spanish words (the
+# script is UTF-8 with its mark).
 string(ASCII 239 187 191 utf8_mark)
 string(REGEX REPLACE "^${utf8_mark}" "" nsis "${nsis}")
-file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${utf8_mark}Unicode True\n${nsis}")
+file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${utf8_mark}Target amd64-unicode\n${nsis}")
 set(CPACK_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis)

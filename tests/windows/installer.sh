@@ -49,6 +49,7 @@ wine_settled
 [ -f "$folder/trevolo.exe" ] || e2e_fail "not installed in Program Files: $(ls "$drive_c/Program Files")"
 [ -f "$menu/Trevolo.lnk" ] || e2e_fail "no Start-menu entry: $(ls "$menu" 2>&1)"
 registered || e2e_fail "no uninstaller registered under $key"
+touch "$E2E_DIR/installed"
 e2e_log "installed: $(find "$folder" -type f | wc -l) files in Program Files\\Trevolo"
 
 # Under Wine the whole prefix belongs to its user; Windows lets a standard user only read
@@ -73,7 +74,7 @@ e2e_open_menu a
 e2e_key s
 e2e_wait_exit 10
 [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "exit code $E2E_EXIT_CODE"
-written=$(find "$folder" -newer "$E2E_DIR/install.log" -print)
+written=$(find "$folder" -newer "$E2E_DIR/installed" -print)
 [ -z "$written" ] || e2e_fail "written in Program Files: $written"
 
 chmod -R u+w "$folder"
