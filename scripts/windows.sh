@@ -70,6 +70,8 @@ build_qt() {
 if [ "$(cat "$prefix/.trevolo-key" 2>/dev/null)" != "$qt_key" ]; then
     build_qt
 fi
+# Qt's Spanish words, from Debian's qt6-translations-l10n, where this Qt looks for them.
+install -D -m 644 /usr/share/qt6/translations/qtbase_es.qm "$prefix/translations/qtbase_es.qm"
 
 # Trevolo, its tests under Wine, the installer and the zip (made by the tests, as a user gets
 # them), in build/windows.

@@ -3,19 +3,14 @@
 #include "startup/modGral.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     // A Spanish program: the boxes' buttons read "Aceptar" and "Cancelar" on any system.
-    QTranslator qtEnEspanol;
-    if (qtEnEspanol.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtEnEspanol);
+    forms::UseQtTranslation(QLocale(QLocale::Spanish));
 
     modGral::Main();
     const int code = forms::Run();

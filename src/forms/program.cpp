@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <QWidget>
 
 #include <vector>
@@ -17,6 +20,16 @@ bool mainLoopRunning = false;
 std::vector<QEventLoop*> waits; // innermost last
 
 } // namespace
+
+bool UseQtTranslation(const QLocale& language)
+{
+    static QTranslator qt;
+    if (!qt.load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&qt);
+    return true;
+}
 
 void DispatchEventsFor(float clockSeconds)
 {

@@ -1,6 +1,13 @@
 #pragma once
 
+class QLocale;
+
 namespace forms {
+
+// Qt's own words (the standard buttons of the boxes) in `language`, from Qt's translations
+// where Qt looks for them: beside the program on Windows (see qt.conf), the system's elsewhere.
+// Returns whether they were found.
+bool UseQtTranslation(const QLocale& language);
 
 // Blocks in the event loop for `clockSeconds` of the program clock, dispatching every event
 // as it arrives. Returns at once for no time at all or once the program is ending.

@@ -6,6 +6,7 @@
 #include "forms/units.h"
 #include "support/testing.h"
 
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QInputDialog>
 #include <QLabel>
@@ -46,6 +47,7 @@ private slots:
     void bgrColours();
     void rndStaysBelowOne();
     void waitReturnsWhenTheProgramEnds();
+    void qtWordsInSpanish(); // last: the translation stays installed
 };
 
 void tst_forms::twipsThroughTheScreenDpi_data()
@@ -391,6 +393,17 @@ void tst_forms::waitReturnsWhenTheProgramEnds()
     QVERIFY(elapsed.elapsed() < 5000);
     forms::DispatchEventsFor(600.0f); // and no new wait starts once ending
     QVERIFY(elapsed.elapsed() < 5000);
+}
+
+// The standard buttons of the boxes in Spanish, from Qt's translations where the program finds
+// them (on Windows, a build's Qt; beside the shipped program, qt.conf says where).
+void tst_forms::qtWordsInSpanish()
+{
+    QVERIFY(forms::UseQtTranslation(QLocale(QLocale::Spanish)));
+    const QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text().remove(u'&'), QStringLiteral("Aceptar"));
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&'),
+             QStringLiteral("Cancelar"));
 }
 
 QTEST_MAIN(tst_forms)
