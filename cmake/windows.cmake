@@ -13,7 +13,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/qt.conf DESTINATION .)
 
 # The MinGW runtime that g++ links as DLLs.
 set(mingw_runtime)
-foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+foreach(dll IN ITEMS libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
@@ -34,31 +34,6 @@ install(CODE "
                             COMMAND_ERROR_IS_FATAL ANY)
         endforeach()
     endif()")
-
-# Programs of this build run under Wine with Qt's and MinGW's DLLs on their path.
-get_target_property(qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
-set(wine_path)
-foreach(file IN ITEMS ${qt_core} ${mingw_runtime})
-    get_filename_component(folder ${file} DIRECTORY)
-    string(REPLACE "/" "\\" folder "Z:${folder}")
-    list(APPEND wine_path "${folder}")
-endforeach()
-list(REMOVE_DUPLICATES wine_path)
-# Qt's offscreen platform, which the tests use, reads fonts from one folder on Windows: the
-# host's fonts, which the Linux tests see, gathered there.
-set(test_fonts ${CMAKE_BINARY_DIR}/fonts)
-file(GLOB_RECURSE host_fonts /usr/share/fonts/*.ttf)
-file(MAKE_DIRECTORY ${test_fonts})
-foreach(font IN LISTS host_fonts)
-    get_filename_component(name ${font} NAME)
-    file(CREATE_LINK ${font} ${test_fonts}/${name} SYMBOLIC)
-endforeach()
-string(REPLACE "/" "\\" test_fonts "Z:${test_fonts}")
-set(TREVOLO_WINE ${CMAKE_BINARY_DIR}/wine.sh)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/wine.sh.in ${TREVOLO_WINE} @ONLY
-               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                                WORLD_READ WORLD_EXECUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${TREVOLO_WINE})
 
 # The installer (NSIS) and the portable zip.
 set(CPACK_GENERATOR NSIS ZIP)
@@ -99,3 +74,32 @@ string(ASCII 239 187 191 utf8_mark)
 string(REGEX REPLACE "^${utf8_mark}" "" nsis "${nsis}")
 file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${utf8_mark}Target amd64-unicode\n${nsis}")
 set(CPACK_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis)
+
+# Cross-built: the tests run under Wine.
+if(NOT CMAKE_CROSSCOMPILING)
+    return()
+endif()
+# Programs of this build run under Wine with Qt's and MinGW's DLLs on their path.
+get_target_property(qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
+set(wine_path)
+foreach(file IN ITEMS ${qt_core} ${mingw_runtime})
+    get_filename_component(folder ${file} DIRECTORY)
+    string(REPLACE "/" "\\" folder "Z:${folder}")
+    list(APPEND wine_path "${folder}")
+endforeach()
+list(REMOVE_DUPLICATES wine_path)
+# Qt's offscreen platform, which the tests use, reads fonts from one folder on Windows: the
+# host's fonts, which the Linux tests see, gathered there.
+set(test_fonts ${CMAKE_BINARY_DIR}/fonts)
+file(GLOB_RECURSE host_fonts /usr/share/fonts/*.ttf)
+file(MAKE_DIRECTORY ${test_fonts})
+foreach(font IN LISTS host_fonts)
+    get_filename_component(name ${font} NAME)
+    file(CREATE_LINK ${font} ${test_fonts}/${name} SYMBOLIC)
+endforeach()
+string(REPLACE "/" "\\" test_fonts "Z:${test_fonts}")
+set(TREVOLO_WINE ${CMAKE_BINARY_DIR}/wine.sh)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine.sh.in ${TREVOLO_WINE} @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TREVOLO_WINE})

@@ -37,13 +37,18 @@ if [ -z "${EPOCHREALTIME:-}" ]; then
     rm -rf "$E2E_DIR"
     exit 77
 fi
-for tool in Xvfb openbox xdotool xprop xwininfo import convert compare; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup.sh test installs it)"
-        rm -rf "$E2E_DIR"
-        exit 77
-    fi
-done
+# e2e_require TOOL...: skips the test where one is missing.
+e2e_require() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "SKIP: $tool is missing (scripts/setup.sh installs it)"
+            rm -rf "$E2E_DIR"
+            exit 77
+        fi
+    done
+}
+e2e_require Xvfb openbox xdotool xprop xwininfo import convert compare
 
 # A clean user: no settings of whoever runs the tests reach openbox or the program.
 export HOME=$E2E_DIR/home XDG_CONFIG_HOME=$E2E_DIR/home/.config
@@ -375,6 +380,20 @@ e2e_wait_editor() {
     editor=$(e2e_editor)
     e2e_wait 3 "focus on the editor" e2e_is_active "$editor"
     echo "$editor"
+}
+
+# From the board, as a user adds a message: Alt+A M opens the editor, $1 is typed into the text
+# box (two Tabs from "Regresar"), Alt+A adds it and Alt+R saves and closes the editor.
+e2e_add_message() {
+    e2e_open_menu a
+    e2e_key m
+    e2e_wait_editor >/dev/null
+    e2e_key Tab Tab
+    e2e_x xdotool type --delay 50 "$1"
+    e2e_key alt+a
+    sleep 0.5 # the button clicks a moment later
+    e2e_key alt+r
+    e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
 }
 
 # e2e_spy NAME WINDOW PROPERTY...: records every change of the properties of WINDOW (an id or

@@ -9,12 +9,7 @@ set -euo pipefail
 export E2E_TIME_LIMIT=150
 # shellcheck source-path=SCRIPTDIR source=../e2e/harness.sh
 source "$(dirname "$0")/../e2e/harness.sh"
-for tool in wine wineserver setpriv; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup.sh windows installs it)"
-        exit 77
-    fi
-done
+e2e_require wine wineserver setpriv
 
 # A Wine prefix of the user's own. Root, as in CI, installs and runs as "nobody", for whom the
 # folder's permissions count.
@@ -57,16 +52,8 @@ e2e_log "installed: $(find "$folder" -type f | wc -l) files in Program Files\\Tr
 chmod -R a-w "$folder"
 as_user "$E2E_WINE" 'C:\Program Files\Trevolo\trevolo.exe' >"$E2E_DIR/app.log" 2>&1 &
 E2E_APP_PID=$!
-board=$(e2e_wait_board 30)
-e2e_open_menu a
-e2e_key m
-e2e_wait_editor >/dev/null
-e2e_key Tab Tab
-e2e_x xdotool type --delay 50 'respira hondo'
-e2e_key alt+a
-sleep 0.5 # the button clicks a moment later
-e2e_key alt+r
-e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
+e2e_wait_board 30 >/dev/null
+e2e_add_message 'respira hondo'
 saved=$drive_c/users/$user/AppData/Roaming/Trevolo/msg.txt
 e2e_expect_file "$saved" 'RESPIRA HONDO\r\n' "of the user"
 e2e_log "saved in $saved"

@@ -10,12 +10,7 @@ set -euo pipefail
 export E2E_TIME_LIMIT=120
 # shellcheck source-path=SCRIPTDIR source=../e2e/harness.sh
 source "$(dirname "$0")/../e2e/harness.sh"
-for tool in wine unzip setxkbmap; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/setup.sh windows installs it)"
-        exit 77
-    fi
-done
+e2e_require wine unzip setxkbmap
 
 unzip -q "$E2E_PROGRAM" -d "$E2E_DIR/zip"
 E2E_PROGRAM=$E2E_DIR/zip/$(basename "$E2E_PROGRAM" .zip)/trevolo.exe
@@ -50,15 +45,7 @@ e2e_log "$glyphs glyphs in $rows rows"
 [ "$glyphs" -eq 50 ] || e2e_fail "$glyphs glyphs on the board, expected 25 letters and 25 hands"
 [ "$rows" -eq 10 ] || e2e_fail "the glyphs stand in $rows rows, expected 10"
 
-e2e_open_menu a
-e2e_key m
-editor=$(e2e_wait_editor)
-e2e_key Tab Tab
-e2e_x xdotool type --delay 50 'año'
-e2e_key alt+a
-sleep 0.5 # the button clicks a moment later
-e2e_key alt+r
-e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
+e2e_add_message 'año'
 e2e_expect_file "$E2E_MSG" 'A\xd1O\r\n' "after Alt+R"
 e2e_log "msg.txt: $(od -An -tx1 "$E2E_MSG")"
 
