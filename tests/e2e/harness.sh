@@ -170,7 +170,8 @@ e2e_launch() {
     local command=(env QT_QPA_PLATFORM=xcb ./trevolo)
     if e2e_is_windows; then
         cp -r "$(dirname "$E2E_PROGRAM")/." "$E2E_APP_DIR/"
-        command=(env TREVOLO_WINEPATH= "${E2E_WINE:?no wine.sh of the Windows build}"
+        command=(env QT_QPA_PLATFORM=windows TREVOLO_WINEPATH=
+                 "${E2E_WINE:?no wine.sh of the Windows build}"
                  "${E2E_WINE_EXE:-trevolo.exe}")
     else
         cp "$E2E_PROGRAM" "$E2E_APP_DIR/trevolo"

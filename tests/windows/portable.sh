@@ -30,7 +30,7 @@ e2e_launch
 some_window() { [ -n "$(e2e_program_windows)" ]; }
 e2e_wait 30 "splash window" some_window
 [ -z "$(e2e_board)" ] || e2e_fail "the board is shown with the splash"
-board=$(e2e_wait_board 15)
+board=$(e2e_wait_board 30)
 e2e_log "board maximised $(e2e_since "$E2E_LAUNCHED_AT") s after launch"
 
 # Every letter and every hand code apart, ten rows of five.
