@@ -30,6 +30,8 @@ qt_key="$qt_version ${qt_switches[*]} $(sha256sum <"$toolchain" | cut -c1-16)"
 mkdir -p "$root"
 exec 9>"$root.lock"
 flock 9
+# What is started from here (an X server, Wine's) must not hold the lock after this script.
+keep_lock_out() { "$@" 9>&-; }
 
 build_qt() {
     # shellcheck source=scripts/debian-mirror.sh
@@ -75,12 +77,12 @@ install -D -m 644 /usr/share/qt6/translations/qtbase_es.qm "$prefix/translations
 
 # Trevolo, its tests under Wine, the installer and the zip (made by the tests, as a user gets
 # them), in build/windows.
-cmake --preset windows -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
-cmake --build --preset windows 2>&1 | tee build/windows/build.log
+keep_lock_out cmake --preset windows -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+keep_lock_out cmake --build --preset windows 2>&1 | tee build/windows/build.log
 warnings=$(grep -c 'warning:' build/windows/build.log || true)
 echo "Warnings in what was built: $warnings"
 [ "$warnings" -eq 0 ]
 # Wine draws even Qt's offscreen windows through X: the unit tests get a display of their own.
-xvfb-run -a -s "-screen 0 1280x800x24" ctest --preset windows
+keep_lock_out xvfb-run -a -s "-screen 0 1280x800x24" ctest --preset windows
 echo "Windows build and tests took $((SECONDS - start)) s; for Windows users:"
 ls -l build/windows/packages/Trevolo-*-win64.exe build/windows/packages/Trevolo-*-win64.zip
