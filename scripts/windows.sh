@@ -56,7 +56,7 @@ build_qt() {
     local qt_src
     qt_src=$(find "$root/source" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base*')
 
-    echo "Building Qt $qt_version for Windows in $root (once; about 15 minutes on two cores)"
+    echo "Building Qt $qt_version for Windows in $root (once; about half an hour on two cores)"
     mkdir -p "$root/qt-build"
     (cd "$root/qt-build" &&
         "$qt_src/configure" -prefix "$prefix" "${qt_switches[@]}" -qt-host-path /usr -- \
