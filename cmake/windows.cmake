@@ -5,8 +5,9 @@
 install(IMPORTED_RUNTIME_ARTIFACTS Qt6::Core Qt6::Gui Qt6::Widgets RUNTIME DESTINATION .)
 install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsIntegrationPlugin LIBRARY DESTINATION platforms)
 install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsVistaStylePlugin LIBRARY DESTINATION styles)
-find_file(TREVOLO_QTBASE_ES qtbase_es.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH
-          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+find_file(TREVOLO_QTBASE_ES qtbase_es.qm
+          PATHS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS} /usr/share/qt6/translations
+          NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 install(FILES ${TREVOLO_QTBASE_ES} DESTINATION translations)
 # Qt looks for its plugins and translations beside the program, not where it was built.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/qt.conf DESTINATION .)
