@@ -262,17 +262,14 @@ bool setImmutable([[maybe_unused]] const QString& path, [[maybe_unused]] bool on
 #endif
 }
 
+bool isRoot()
+{
 #ifdef Q_OS_WIN
-bool isRoot()
-{
     return false;
-}
 #else
-bool isRoot()
-{
     return geteuid() == 0;
-}
 #endif
+}
 
 // Takes from everyone, root included, the right to write a file, or to create files in a
 // folder, until destroyed. (Windows closes a folder to a user by its access list, for another
