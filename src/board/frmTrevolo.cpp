@@ -312,6 +312,7 @@ void frmTrevolo::Primero()
         }
         y = miLargo + y;
     }
+    emit Construido();
 
     while (!forms::Ending()) {
         AsignarManos();

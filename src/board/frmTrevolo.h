@@ -68,6 +68,10 @@ public:
     QList<QAction*> mnuArch;
     QList<QAction*> mnuAcc;
 
+signals:
+    // The grid stands, just before its first hands are drawn.
+    void Construido();
+
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

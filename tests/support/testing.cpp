@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtGlobal>
 
 #include <QtTest>
@@ -190,18 +189,12 @@ void ScriptRnd(const QList<float>& values)
 
 namespace {
 
-// Runs `built` once the board stands in its cycle.
+// Runs `built` once the board stands in its cycle, within its first wait.
 void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built)
 {
-    auto* probe = new QTimer(&board);
-    probe->setInterval(1);
-    QObject::connect(probe, &QTimer::timeout, [probe, &board, built] {
-        if (!board.bSed || board.lblMano.Count() < 26)
-            return;
-        probe->stop();
-        built(board);
-    });
-    probe->start();
+    QObject::connect(
+        &board, &frmTrevolo::Construido, &board, [&board, built] { built(board); },
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 } // namespace
