@@ -98,7 +98,7 @@ void checkLoad(const QByteArray& bytes, const forms::DecodedLines& decoded)
     modGral::CargarMensajes();
 
     const QStringList& lines = decoded.lines;
-    const qsizetype loaded = std::min<qsizetype>(lines.size(), modGral::UltimoMensaje + 1);
+    const qsizetype loaded = std::min<qsizetype>(lines.size(), modGral::CapacidadMensajes);
     int actives = 0;
     for (qsizetype i = 0; i <= modGral::UltimoMensaje; ++i) {
         const QString& mensaje = modGral::Mensajes[size_t(i)];
@@ -108,7 +108,7 @@ void checkLoad(const QByteArray& bytes, const forms::DecodedLines& decoded)
         }
         check(mensaje == lines[i], "an entry differs from its line in the file");
         check(freeOfLineEnds(mensaje), "an entry holds CR or LF");
-        if (mensaje.startsWith(u'*')) {
+        if (modGral::MensajeDe(mensaje).activo) {
             check(actives < int(modGral::NumActivos) &&
                       modGral::Activos[size_t(actives)] == mensaje,
                   "the active entries are not packed in order");

@@ -2,11 +2,12 @@
 
 #include "editor/frmMsg.h"
 #include "forms/boxes.h"
-#include "forms/clock.h"
+#include "forms/placement.h"
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/units.h"
 #include "startup/modGral.h"
+#include "store/store.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,9 +16,8 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPointer>
-#include <QScreen>
-#include <QTimer>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +31,8 @@ constexpr float smallestLetterPoints = 8.0f;
 
 // Left edge of the first column, and the least room between two cells of the designed grid.
 constexpr float gridLeft = 500.0f;
+// What the designed steps and the flash leave out of the window's outer size.
+constexpr float outerMargin = 500.0f;
 constexpr float cellGap = 90.0f;
 // A shrunk grid keeps a quarter of a cell between cells, so that a hand code reads clearly as
 // its own letter's, not as the next row's: five cells and their gaps take six cells' room.
@@ -48,7 +50,7 @@ constexpr qsizetype largoVisible = 4096;
 // shows only its middle, so only the middle is given.
 QString parteVisible(const QString& mensaje)
 {
-    QStringView texto = QStringView(mensaje).mid(1);
+    QStringView texto = modGral::MensajeDe(mensaje).texto;
     if (texto.size() > largoVisible) {
         qsizetype desde = (texto.size() - largoVisible) / 2;
         if (texto[desde].isLowSurrogate()) // not half a character
@@ -57,10 +59,6 @@ QString parteVisible(const QString& mensaje)
     }
     return texto.toString();
 }
-
-// How long the first activation waits for the window manager to maximise the board before it
-// lays the board out for whatever size the window has.
-constexpr int maximiseDeadlineMs = 3000;
 
 const QStringList letterFamilies{QStringLiteral("Arial Rounded MT Bold"),
                                  QStringLiteral("Comfortaa"), QStringLiteral("Quicksand"),
@@ -82,24 +80,130 @@ QString handMeaning(const QString& code)
     return QStringLiteral("ambas manos");
 }
 
-struct Twips {
-    float left, top, width, height;
-};
-
 // A hidden label with centred text, as the design-time controls are.
-QLabel* designLabel(QWidget* parent, const QString& caption, Twips place, const QFont& font,
+QLabel* designLabel(QWidget* parent, const QString& caption, forms::Twips place, const QFont& font,
                     const QColor& text)
 {
-    auto* label = new QLabel(caption, parent);
+    auto* label = forms::Create<QLabel>(parent, place, caption);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, text);
     label->setPalette(palette);
-    forms::Move(label, place.left, place.top, place.width, place.height);
     label->hide();
     return label;
 }
+
+// The board's letters in reading order: the alphabet without W, from element 1.
+QStringList letrasDelTablero()
+{
+    QStringList letras{QString()};
+    for (const QChar letra : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYZ"))
+        letras << QString(letra);
+    return letras;
+}
+
+const QString izquierda = QStringLiteral("I");
+const QString derecha = QStringLiteral("D");
+const QString ambas = QStringLiteral("J");
+
+constexpr int celdas = 25; // five rows of five, numbered from 1 in reading order
+constexpr int celdasPorFila = 5;
+
+// Cells 4 and 9 always hold "I" and "D". Where that code would be the third in a row, the two
+// cells before it take `antes` instead, or `antes` swapped when the first of them already holds
+// its first code.
+struct CeldaFija {
+    int celda;
+    QString codigo;
+    std::array<QString, 2> antes;
+};
+const CeldaFija celdasFijas[] = {{4, izquierda, {ambas, izquierda}},
+                                 {9, derecha, {derecha, ambas}}};
+// Cell 10 always holds "J", and starts a new count.
+constexpr int celdaAmbas = 10;
+
+// One drawing of the hand codes, cell after cell. `Anterior` is the code the next cell is
+// compared with and `Cuenta` how many cells the count has run; a third redraws the cell.
+class Sorteo {
+public:
+    Sorteo(const forms::LabelArray& lblMano, const QStringList& Manos)
+        : lblMano(lblMano)
+        , Manos(Manos)
+    {
+    }
+
+    void Celda(int n)
+    {
+        sortear(n); // fixed cells draw too: their number is used up all the same
+        if (n == 1) {
+            Anterior = mano(1);
+            Cuenta = 1;
+        } else if (n == celdaAmbas) {
+            poner(n, ambas);
+            Cuenta = 1; // Anterior keeps the "D" of cell 9
+        } else if (const CeldaFija* fija = celdaFija(n)) {
+            Fija(*fija);
+        } else {
+            Libre(n);
+        }
+    }
+
+private:
+    static const CeldaFija* celdaFija(int n)
+    {
+        for (const CeldaFija& fija : celdasFijas)
+            if (fija.celda == n)
+                return &fija;
+        return nullptr;
+    }
+
+    QString mano(int n) const { return lblMano(n)->text(); }
+    void poner(int n, const QString& codigo) { lblMano(n)->setText(codigo); }
+    void sortear(int n) { poner(n, Manos[int(std::floor(5.0f * forms::Rnd()))]); }
+
+    void Fija(const CeldaFija& fija)
+    {
+        const int n = fija.celda;
+        poner(n, fija.codigo);
+        if (mano(n) == Anterior && Cuenta == 2) {
+            // The fixed code would make a third in a row: rewrite the two cells before it.
+            const bool cambiadas = mano(n - 2) == fija.antes[0];
+            poner(n - 2, fija.antes[cambiadas ? 1 : 0]);
+            poner(n - 1, fija.antes[cambiadas ? 0 : 1]);
+            Anterior = fija.codigo;
+            Cuenta = 1;
+        } else if (mano(n) == Anterior) {
+            ++Cuenta;
+        } else {
+            Anterior = mano(n);
+            Cuenta = 1;
+        }
+    }
+
+    void Libre(int n)
+    {
+        // A change of code keeps the count: two repeats since the count last started, of any
+        // codes, redraw the cell after them, so that cells drawn "J", "J", "D", "D" redraw the
+        // fourth. Those are the exercise's designed boards, which the hand tests pin down.
+        if (mano(n) == Anterior)
+            ++Cuenta;
+        else
+            Anterior = mano(n);
+        if (Cuenta == 3) {
+            do
+                sortear(n);
+            while (mano(n) == Anterior);
+            Cuenta = 1;
+            Anterior = mano(n);
+        }
+    }
+
+    const forms::LabelArray& lblMano;
+    const QStringList& Manos;
+    QString Anterior;
+    quint8 Cuenta = 0;
+};
 
 } // namespace
 
@@ -120,8 +224,8 @@ GridLayout LayOutGrid(const GridRoom& room)
     // One pixel spare, as every edge is rounded to whole pixels.
     const float roomWidth = room.clientWidth - forms::TwipsPerPixelX() - gridLeft;
     const float roomHeight = room.clientHeight - forms::TwipsPerPixelY();
-    const float designedColumn = (room.outerWidth - 500.0f) / 5.0f + room.textWidth;
-    const float designedRow = (room.outerHeight - 500.0f) / 6.0f + room.textHeight;
+    const float designedColumn = (room.outerWidth - outerMargin) / 5.0f + room.textWidth;
+    const float designedRow = (room.outerHeight - outerMargin) / 6.0f + room.textHeight;
 
     const auto apart = [](float step, float cell) { return step >= cell + cellGap; };
     if (apart(designedColumn, cellWidth) && apart(designedRow, cellHeight) &&
@@ -182,6 +286,7 @@ frmTrevolo::frmTrevolo()
 
     buildMenus();
     Form_Load();
+    forms::WhenFirstShownMaximised(this, [this] { Form_Activate(); });
 }
 
 void frmTrevolo::buildMenus()
@@ -203,53 +308,9 @@ void frmTrevolo::buildMenus()
 bool frmTrevolo::event(QEvent* e)
 {
     const bool handled = QMainWindow::event(e);
-    switch (e->type()) {
-    case QEvent::Resize:
-    case QEvent::WindowStateChange:
+    if (e->type() == QEvent::Resize || e->type() == QEvent::WindowStateChange)
         Form_Resize();
-        watchFirstActivation();
-        break;
-    case QEvent::Move: // a frame that comes late moves the window into it
-        watchFirstActivation();
-        break;
-    case QEvent::Show:
-        if (firstActivationDue && !maximiseDeadlinePassed)
-            QTimer::singleShot(maximiseDeadlineMs, this, [this] {
-                maximiseDeadlinePassed = true;
-                watchFirstActivation();
-            });
-        watchFirstActivation();
-        break;
-    default:
-        break;
-    }
     return handled;
-}
-
-// The board is laid out once, for the maximised window; on X11 the window manager maximises a
-// window some time after it is shown, so the first activation waits for that size.
-void frmTrevolo::watchFirstActivation()
-{
-    if (!firstActivationDue || !isVisible())
-        return;
-    if (!settledMaximised() && !maximiseDeadlinePassed)
-        return;
-    firstActivationDue = false;
-    // Queued: Primero never returns, so it must not run inside Qt's own event handling.
-    QMetaObject::invokeMethod(this, &frmTrevolo::Form_Activate, Qt::QueuedConnection);
-}
-
-// Maximised, and the window manager has given the window, frame included, the screen's free
-// area. The frame's sides and the inside are each rounded to device-independent pixels, so at a
-// scale factor other than 1 they can add up to a pixel or two more or less than the area.
-bool frmTrevolo::settledMaximised() const
-{
-    constexpr int roundingSlack = 2;
-    const QSize frame = frameGeometry().size();
-    const QSize area = screen()->availableGeometry().size();
-    return windowState() == Qt::WindowMaximized &&
-           qAbs(frame.width() - area.width()) <= roundingSlack &&
-           qAbs(frame.height() - area.height()) <= roundingSlack;
 }
 
 void frmTrevolo::closeEvent(QCloseEvent* e)
@@ -263,17 +324,23 @@ void frmTrevolo::Primero()
 {
     bSed = true;
     AjustarLetra();
-    Letras = {QString(),           QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-              QStringLiteral("D"), QStringLiteral("E"), QStringLiteral("F"), QStringLiteral("G"),
-              QStringLiteral("H"), QStringLiteral("I"), QStringLiteral("J"), QStringLiteral("K"),
-              QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("N"), QStringLiteral("O"),
-              QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("R"), QStringLiteral("S"),
-              QStringLiteral("T"), QStringLiteral("U"), QStringLiteral("V"), QStringLiteral("X"),
-              QStringLiteral("Y"), QStringLiteral("Z")};
-    int letra = 1;
-    Manos = {QStringLiteral("I"), QStringLiteral("D"), QStringLiteral("J"), QStringLiteral("I"),
-             QStringLiteral("J")};
+    Letras = letrasDelTablero();
+    Manos = {izquierda, derecha, ambas, izquierda, ambas};
+    layOutGrid();
+    centreFlash();
+    forms::Randomize();
+    loadCells();
+    emit Construido();
 
+    while (!forms::Ending()) {
+        AsignarManos();
+        modGral::Espera(redrawSeconds);
+    }
+}
+
+// The steps between the columns and rows, and the templates' size for them.
+void frmTrevolo::layOutGrid()
+{
     // The texts are measured in the window's own font, not in the letters' font.
     const GridLayout grid = LayOutGrid(
         {forms::OuterWidth(this), forms::OuterHeight(this), forms::Width(client),
@@ -284,39 +351,38 @@ void frmTrevolo::Primero()
     miAncho = grid.columnStep;
     miLargo = grid.rowStep;
     fitTemplates(grid);
+}
 
-    forms::SetWidth(lblSedu, forms::OuterWidth(this) - 500.0f);
+// The flash goes across the middle of the client area.
+void frmTrevolo::centreFlash()
+{
+    forms::SetWidth(lblSedu, forms::OuterWidth(this) - outerMargin);
     forms::SetTop(lblSedu, forms::Height(client) / 2.0f - forms::Height(lblSedu) / 2.0f);
     forms::SetLeft(lblSedu, forms::Width(client) / 2.0f - forms::Width(lblSedu) / 2.0f);
+}
 
-    forms::Randomize();
-
+// Loads and shows cells 1 to 25, each letter with its hand code under it, row after row.
+void frmTrevolo::loadCells()
+{
     int k = 1;
     float y = 0.0f;
-    for (int fila = 1; fila <= 5; ++fila) {
-        float x = 500.0f;
-        for (int columna = 1; columna <= 5; ++columna) {
+    for (int fila = 1; fila <= celdas / celdasPorFila; ++fila) {
+        float x = gridLeft;
+        for (int columna = 1; columna <= celdasPorFila; ++columna) {
             lblLetra.Load(k);
             lblMano.Load(k);
-            lblLetra(k)->setText(Letras[letra]);
-            lblLetra(k)->setAccessibleDescription(QStringLiteral("letra ") + Letras[letra]);
+            lblLetra(k)->setText(Letras[k]);
+            lblLetra(k)->setAccessibleDescription(QStringLiteral("letra ") + Letras[k]);
             forms::SetLeft(lblLetra(k), x);
             forms::SetTop(lblLetra(k), y);
             forms::SetLeft(lblMano(k), x);
             forms::SetTop(lblMano(k), forms::Height(lblLetra(k)) + y);
             lblMano(k)->show();
             lblLetra(k)->show();
-            ++letra;
             ++k;
             x = miAncho + x;
         }
         y = miLargo + y;
-    }
-    emit Construido();
-
-    while (!forms::Ending()) {
-        AsignarManos();
-        modGral::Espera(redrawSeconds);
     }
 }
 
@@ -336,71 +402,11 @@ void frmTrevolo::fitTemplates(const GridLayout& grid)
 
 void frmTrevolo::AsignarManos()
 {
-    const QString ManosFijas[11] = {{},
-                                    {},
-                                    {},
-                                    {},
-                                    QStringLiteral("I"),
-                                    {},
-                                    {},
-                                    {},
-                                    {},
-                                    QStringLiteral("D"),
-                                    QStringLiteral("J")};
-    const auto mano = [this](int n) { return lblMano(n)->text(); };
-    const auto poner = [this](int n, const QString& codigo) { lblMano(n)->setText(codigo); };
-    const auto sortear = [this, &poner](int n) {
-        const int i = int(std::floor(5.0f * forms::Rnd()));
-        poner(n, Manos[i]);
-    };
-
-    QString Anterior;
-    quint8 Cuenta = 0;
-    for (int n = 1; n <= 25; ++n) {
-        sortear(n); // fixed cells draw too: their number is used up all the same
-        if (n == 1) {
-            Anterior = mano(1);
-            Cuenta = 1;
-        } else if (n == 4 || n == 9) {
-            poner(n, ManosFijas[n]);
-            if (mano(n) == Anterior && Cuenta == 2) {
-                // The fixed code would make a third in a row: rewrite the two cells before it.
-                if (n == 4) {
-                    const bool j = mano(2) == QStringLiteral("J");
-                    poner(2, j ? QStringLiteral("I") : QStringLiteral("J"));
-                    poner(3, j ? QStringLiteral("J") : QStringLiteral("I"));
-                } else {
-                    const bool d = mano(7) == QStringLiteral("D");
-                    poner(7, d ? QStringLiteral("J") : QStringLiteral("D"));
-                    poner(8, d ? QStringLiteral("D") : QStringLiteral("J"));
-                }
-                Anterior = ManosFijas[n];
-                Cuenta = 1;
-            } else if (mano(n) == Anterior) {
-                ++Cuenta;
-            } else {
-                Anterior = mano(n);
-                Cuenta = 1;
-            }
-        } else if (n == 10) {
-            poner(10, ManosFijas[10]);
-            Cuenta = 1; // Anterior keeps the "D" of cell 9
-        } else {
-            if (mano(n) == Anterior)
-                ++Cuenta;
-            else
-                Anterior = mano(n); // a change does not reset the count
-            if (Cuenta == 3) {
-                do
-                    sortear(n);
-                while (mano(n) == Anterior);
-                Cuenta = 1;
-                Anterior = mano(n);
-            }
-        }
-    }
-    for (int n = 1; n <= 25; ++n)
-        lblMano(n)->setAccessibleDescription(handMeaning(mano(n)));
+    Sorteo sorteo(lblMano, Manos);
+    for (int n = 1; n <= celdas; ++n)
+        sorteo.Celda(n);
+    for (int n = 1; n <= celdas; ++n)
+        lblMano(n)->setAccessibleDescription(handMeaning(lblMano(n)->text()));
 }
 
 void frmTrevolo::Form_Activate()
@@ -412,12 +418,15 @@ void frmTrevolo::Form_Activate()
     modGral::Actual = 0; // the next flash starts again at the first active message
 }
 
+// Shrinks the letters a point at a time while ten of them, less 1000 twips, stand taller than
+// the window.
 void frmTrevolo::AjustarLetra()
 {
     QLabel* plantilla = lblLetra(0);
-    float h = forms::Height(plantilla);
-    float H = forms::OuterHeight(this);
-    for (float v = h * 10.0f - 1000.0f; v > H; v = h * 10.0f - 1000.0f) {
+    const auto demasiadoAlta = [this, plantilla] {
+        return forms::Height(plantilla) * 10.0f - 1000.0f > forms::OuterHeight(this);
+    };
+    while (demasiadoAlta()) {
         // The size the font really has on this screen, which may differ from the size set.
         const float s = float(QFontInfo(plantilla->font()).pointSizeF());
         if (s - 1.0f < smallestLetterPoints)
@@ -425,8 +434,6 @@ void frmTrevolo::AjustarLetra()
         QFont font = plantilla->font();
         font.setPointSizeF(s - 1.0f);
         plantilla->setFont(font);
-        h = forms::Height(plantilla);
-        H = forms::OuterHeight(this);
     }
 }
 
@@ -502,7 +509,7 @@ void frmTrevolo::mnuArch_Click(short Index)
 {
     switch (Index) {
     case 0: // &Mensajes Subliminales ...
-        frmMsg::Mostrar(this, *tSedu);
+        EditMessages();
         Form_Activate();
         break;
     case 2: // &Salir
@@ -513,6 +520,12 @@ void frmTrevolo::mnuArch_Click(short Index)
     }
 }
 
+void frmTrevolo::EditMessages()
+{
+    if (frmMsg::Mostrar(this) && modGral::NumActivos == 0) // nothing left to flash
+        tSedu->setEnabled(false);
+}
+
 void frmTrevolo::tSedu_Timer()
 {
     lblSedu->setText(parteVisible(modGral::Activos[modGral::Actual]));
@@ -520,10 +533,5 @@ void frmTrevolo::tSedu_Timer()
     if (modGral::Actual >= modGral::NumActivos)
         modGral::Actual = 0;
     lblSedu->raise(); // over the letters
-    lblSedu->show();
-    // A modal window opened during the wait keeps the wait from returning until it closes; the
-    // message still goes on time.
-    QTimer::singleShot(forms::RealMilliseconds(flashSeconds), lblSedu, &QWidget::hide);
-    modGral::Espera(flashSeconds);
-    lblSedu->hide();
+    forms::ShowWhileWaiting(lblSedu, flashSeconds, modGral::Espera);
 }

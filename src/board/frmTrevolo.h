@@ -53,6 +53,12 @@ public:
     // runs: it returns only once the program is ending.
     void Primero();
 
+    // Opens the editor over the board. A save that leaves no message active stops the flash.
+    void EditMessages();
+
+    // Draws the 25 hand codes anew, each under the repeat rules.
+    void AsignarManos();
+
     bool bSed = false;
     float miAncho = 0.0f;
     float miLargo = 0.0f;
@@ -79,12 +85,12 @@ protected:
 private:
     frmTrevolo();
     void buildMenus();
-    void watchFirstActivation();
-    bool settledMaximised() const;
     void maximise();
+    void layOutGrid();
     void fitTemplates(const GridLayout& grid);
+    void centreFlash();
+    void loadCells();
 
-    void AsignarManos();
     void Form_Activate();
     void AjustarLetra();
     void Form_Load();
@@ -94,9 +100,4 @@ private:
     void tSedu_Timer();
     void PedirPeriodo();
     void ActivarMensajes();
-
-    friend class BoardProbe; // lets the tests draw hands without waiting for the cycle
-
-    bool firstActivationDue = true;
-    bool maximiseDeadlinePassed = false;
 };

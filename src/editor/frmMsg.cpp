@@ -2,8 +2,9 @@
 
 #include "forms/boxes.h"
 #include "forms/controls.h"
+#include "forms/placement.h"
 #include "forms/units.h"
-#include "startup/modGral.h"
+#include "store/store.h"
 
 #include <QDir>
 #include <QHash>
@@ -12,16 +13,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
-#include <QWindow>
-
-#include <algorithm>
-
 #include <limits>
 
 namespace {
 
-constexpr int capacidad = modGral::UltimoMensaje + 1;
+constexpr int capacidad = modGral::CapacidadMensajes;
 
 // Characters of a message the list shows; laying out megabytes of text would freeze it.
 constexpr qsizetype largoEnLista = 200;
@@ -44,7 +40,7 @@ QString abreviado(const QString& texto, qsizetype largo)
 QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
 {
     const auto mensaje = [](const QString& linea) {
-        return linea.startsWith(u'*') ? linea.mid(1) : linea;
+        return modGral::MensajeDe(linea).texto.toString();
     };
     QHash<QString, int> quedan;
     for (const QString& linea : enLista)
@@ -104,22 +100,18 @@ bool puedeReemplazar(const QString& ruta, const QStringList& lineas)
     return forms::Question(texto + pregunta);
 }
 
-QPushButton* button(const QString& caption, QWidget* parent, float left, float top, float width,
-                    float height)
+QPushButton* button(const QString& caption, QWidget* parent, forms::Twips place)
 {
-    auto* b = new QPushButton(caption, parent);
+    auto* b = forms::Create<QPushButton>(parent, place, caption);
     // No default button: Enter in the text box must not close the editor.
     b->setAutoDefault(false);
-    forms::Move(b, left, top, width, height);
     return b;
 }
 
-QLabel* label(const QString& caption, QWidget* parent, float left, float top, float width,
-              float height)
+QLabel* label(const QString& caption, QWidget* parent, forms::Twips place)
 {
-    auto* l = new QLabel(caption, parent);
+    auto* l = forms::Create<QLabel>(parent, place, caption);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop); // the text box just below overlaps the rest
-    forms::Move(l, left, top, width, height);
     return l;
 }
 
@@ -130,79 +122,39 @@ void captioned(QLabel* caption, QWidget* control)
     control->setAccessibleName(caption->text());
 }
 
-// The highlighted item is the current one, so the keyboard highlights wherever it lands, as in
-// a native list box: otherwise a keyboard user could never highlight the only item to remove it.
-class ListaMensajes : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-
-protected:
-    void focusInEvent(QFocusEvent* e) override
-    {
-        QListWidget::focusInEvent(e);
-        const bool tabbed =
-            e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
-        if (tabbed && selectedItems().isEmpty() && count() > 0)
-            setCurrentRow(std::max(currentRow(), 0));
-    }
-
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        static constexpr int moves[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
-                                        Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
-        const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if (!plain || std::find(std::begin(moves), std::end(moves), e->key()) == std::end(moves)) {
-            QListWidget::keyPressEvent(e);
-            return;
-        }
-        // With nothing current Qt starts every move at the first item; End means the last.
-        if (currentRow() < 0 && e->key() == Qt::Key_End)
-            setCurrentRow(count() - 1);
-        else
-            QListWidget::keyPressEvent(e);
-        if (currentRow() >= 0) // a move that stays put, on a one-item list, still highlights
-            setCurrentRow(currentRow());
-        e->accept();
-    }
-};
-
 } // namespace
 
-void frmMsg::Mostrar(QWidget* board, forms::IntervalTimer& tSedu)
+bool frmMsg::Mostrar(QWidget* board)
 {
-    frmMsg editor(board, tSedu);
-    editor.exec();
+    frmMsg editor(board);
+    return editor.exec() == QDialog::Accepted;
 }
 
-frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
+frmMsg::frmMsg(QWidget* board)
     : QDialog(board)
-    , tSedu(tSedu)
 {
     setWindowTitle(QStringLiteral("Mensajes Subliminales"));
     // Sizable with maximise and close; minimising a modal editor would hide it from the user.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    // Not framed yet: the window manager frames it like the board, most likely.
-    const QWindow* boardWindow = board ? board->windowHandle() : nullptr;
-    Colocar(boardWindow ? boardWindow->frameMargins() : QMargins());
+    // The designed client size is also the least that shows every control.
+    forms::CentreOverOwner(this, QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
 
     const QFont bold = forms::DesignFont({QStringLiteral("MS Sans Serif")}, 8.25, true);
-    Label1 = label(QStringLiteral("Nuevo Mensaje"), this, 120, 60, 4155, 375);
-    txtNvo = new QLineEdit(this);
+    Label1 = label(QStringLiteral("Nuevo Mensaje"), this, {120, 60, 4155, 375});
+    txtNvo = forms::Create<QLineEdit>(this, {60, 300, 4815, 375});
     txtNvo->setMaxLength(std::numeric_limits<int>::max()); // a message of any length
-    forms::Move(txtNvo, 60, 300, 4815, 375);
-    Command2 = button(QStringLiteral("&Agregar >>"), this, 2820, 960, 1935, 375);
+    Command2 = button(QStringLiteral("&Agregar >>"), this, {2820, 960, 1935, 375});
     Command2->setFont(bold);
     Command2->setEnabled(false);
-    Command3 = button(QStringLiteral("&Quitar <<"), this, 2820, 1440, 1935, 375);
+    Command3 = button(QStringLiteral("&Quitar <<"), this, {2820, 1440, 1935, 375});
     Command3->setFont(bold);
     Command3->setEnabled(false);
-    Label2 = label(QStringLiteral("Lista de mensajes"), this, 5040, 60, 3435, 315);
-    lstMsg = new ListaMensajes(this);
+    Label2 = label(QStringLiteral("Lista de mensajes"), this, {5040, 60, 3435, 315});
+    lstMsg = forms::Create<forms::ListBox>(this, {4980, 300, 4875, 2310});
     lstMsg->setSelectionMode(QAbstractItemView::SingleSelection);
-    forms::Move(lstMsg, 4980, 300, 4875, 2310);
-    Command1 = button(QStringLiteral("&Regresar"), this, 8640, 2820, 1215, 375);
+    Command1 = button(QStringLiteral("&Regresar"), this, {8640, 2820, 1215, 375});
     captioned(Label1, txtNvo);
     captioned(Label2, lstMsg);
 
@@ -218,41 +170,6 @@ frmMsg::frmMsg(QWidget* board, forms::IntervalTimer& tSedu)
 
     Form_Load();
     Command1->setFocus();
-}
-
-void frmMsg::Colocar(const QMargins& marco)
-{
-    // The designed client size is also the least that shows every control. On a screen too
-    // small for it the editor takes the whole screen instead: a minimum larger than the screen
-    // would put its title bar and close button out of reach.
-    marcoSupuesto = marco;
-    const QWidget* board = parentWidget();
-    const QRect screen = (board ? board->screen() : this->screen())->availableGeometry();
-    const QSize disenado(forms::PixelsX(9930), forms::PixelsY(3285));
-    setMinimumSize(disenado.boundedTo(screen.size().shrunkBy(marco)));
-    resize(minimumSize());
-
-    QRect outer({}, size().grownBy(marco));
-    outer.moveCenter(board ? board->frameGeometry().center() : screen.center());
-    outer.moveTopLeft(
-        {std::clamp(outer.left(), screen.left(), screen.right() + 1 - outer.width()),
-         std::clamp(outer.top(), screen.top(), screen.bottom() + 1 - outer.height())});
-    move(outer.topLeft()); // a window's position is its frame's
-}
-
-bool frmMsg::event(QEvent* e)
-{
-    // Its own frame arrives only once the window is shown, and can differ from the maximised
-    // board's: placed again, once, by the real one.
-    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !enmarcado && isVisible()) {
-        const QMargins marco = windowHandle()->frameMargins();
-        if (!marco.isNull()) {
-            enmarcado = true;
-            if (marco != marcoSupuesto)
-                Colocar(marco);
-        }
-    }
-    return QDialog::event(e);
 }
 
 void frmMsg::keyPressEvent(QKeyEvent* e)
@@ -291,13 +208,9 @@ void frmMsg::Form_Load()
 {
     // Every message of the store: a blank line of msg.txt is no message, and the ones after it
     // must not be lost at the next save.
-    for (const QString& mensaje : modGral::Mensajes) {
-        if (mensaje.isEmpty())
-            continue;
-        if (mensaje.startsWith(u'*'))
-            AgregarItem(mensaje.mid(1), true);
-        else
-            AgregarItem(mensaje, false);
+    for (const QString& linea : modGral::LineasMensajes()) {
+        const modGral::Mensaje mensaje = modGral::MensajeDe(linea);
+        AgregarItem(mensaje.texto.toString(), mensaje.activo);
     }
     Command3->setEnabled(lstMsg->count() > 0);
 }
@@ -346,18 +259,14 @@ void frmMsg::Command3_Click()
 
 void frmMsg::Command1_Click()
 {
+    // Active as ticked: a message typed with a leading "*" is only active once read back.
+    QStringList textos; // what `mensajes` view
+    QList<modGral::Mensaje> mensajes;
     QStringList lineas;
-    std::array<QString, capacidad> mensajes;
-    std::array<QString, capacidad> activos;
-    quint8 n = 0;
     for (int i = 0; i < lstMsg->count(); ++i) {
-        const QListWidgetItem* item = lstMsg->item(i);
-        const bool marcado = item->checkState() == Qt::Checked;
-        const QString linea = marcado ? u'*' + Texto(item) : Texto(item);
-        lineas << linea;
-        mensajes[size_t(i)] = linea;
-        if (marcado)
-            activos[n++] = linea;
+        textos << Texto(lstMsg->item(i));
+        mensajes << modGral::Mensaje{textos.last(), lstMsg->item(i)->checkState() == Qt::Checked};
+        lineas << modGral::LineaDe(mensajes.last());
     }
 
     // Old file or new, never half; on failure or "No" the edits stay open and nothing else
@@ -373,10 +282,7 @@ void frmMsg::Command1_Click()
                       forms::Icon::Critical);
         return;
     }
-    modGral::Mensajes = mensajes;
-    modGral::Activos = activos;
-    modGral::NumActivos = n;
-    if (modGral::NumActivos == 0)
-        tSedu.setEnabled(false);
+    modGral::VaciarMensajes();
+    modGral::LlenarMensajes(mensajes);
     accept();
 }

@@ -4,7 +4,9 @@
 #include "program.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 
@@ -30,6 +32,41 @@ QFont DesignFont(const QStringList& families, qreal points, bool bold, bool ital
 QColor ColorBGR(quint32 bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+void ListBox::focusInEvent(QFocusEvent* e)
+{
+    QListWidget::focusInEvent(e);
+    const bool tabbed = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+    if (tabbed && selectedItems().isEmpty() && count() > 0)
+        setCurrentRow(std::max(currentRow(), 0));
+}
+
+void ListBox::keyPressEvent(QKeyEvent* e)
+{
+    static constexpr int moves[] = {Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                    Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!plain || std::find(std::begin(moves), std::end(moves), e->key()) == std::end(moves)) {
+        QListWidget::keyPressEvent(e);
+        return;
+    }
+    // With nothing current Qt starts every move at the first item; End means the last.
+    if (currentRow() < 0 && e->key() == Qt::Key_End)
+        setCurrentRow(count() - 1);
+    else
+        QListWidget::keyPressEvent(e);
+    if (currentRow() >= 0) // a move that stays put, on a one-item list, still highlights
+        setCurrentRow(currentRow());
+    e->accept();
+}
+
+void ShowWhileWaiting(QWidget* widget, float seconds, void (*wait)(float))
+{
+    widget->show();
+    QTimer::singleShot(RealMilliseconds(seconds), widget, &QWidget::hide);
+    wait(seconds);
+    widget->hide();
 }
 
 LabelArray::LabelArray(QLabel* element0)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "units.h"
+
 #include <QColor>
 #include <QFont>
+#include <QListWidget>
 #include <QObject>
 #include <QStringList>
 
@@ -18,6 +21,37 @@ QFont DesignFont(const QStringList& families, qreal points, bool bold = false, b
 
 // A fixed colour written as &H00BBGGRR&.
 QColor ColorBGR(quint32 bgr);
+
+// A control's place in its container, in twips, as designed.
+struct Twips {
+    float left, top, width, height;
+};
+
+// A new control of `parent` at `place`; `args` are the ones its constructor takes before the
+// parent.
+template <class Control, class... Args>
+Control* Create(QWidget* parent, Twips place, Args&&... args)
+{
+    auto* control = new Control(std::forward<Args>(args)..., parent);
+    Move(control, place.left, place.top, place.width, place.height);
+    return control;
+}
+
+// A list box whose keyboard highlights wherever it lands, as a native one does: the highlighted
+// item is the current one. Otherwise a keyboard user could never highlight the only item.
+class ListBox : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Shows `widget` while `wait` waits `seconds` of the clock, then hides it. A modal window
+// opened during the wait keeps the wait from returning until it closes; the widget still goes
+// on time.
+void ShowWhileWaiting(QWidget* widget, float seconds, void (*wait)(float));
 
 // A control array of labels: element 0 is the design-time template; loading element k copies
 // its caption, font, geometry, alignment and colours, and the new element starts hidden.

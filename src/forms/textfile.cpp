@@ -96,45 +96,50 @@ QByteArray encoded(const QString& text, TextEncoding encoding)
     return {};
 }
 
-constexpr const char* denied = "permiso denegado";
-constexpr const char* full = "disco lleno";
-constexpr const char* missing = "no existe";
-constexpr const char* aFolder = "es una carpeta";
+FailureWords failureWords;
 
-// The system's words for the common failures, said in the program's language. Windows reports
+// The program's words for a failure, if it has them.
+QString said(QString FailureWords::*words, const QString& systemText)
+{
+    const QString& own = failureWords.*words;
+    return own.isEmpty() ? systemText : own;
+}
+
+// The system's words for the common failures, said as the program words them. Windows reports
 // its own error codes, in the language of the system.
 QString reasonFor(const QString& systemText)
 {
-    static const std::pair<int, const char*> common[] = {
+    static const std::pair<int, QString FailureWords::*> common[] = {
 #ifdef Q_OS_WIN
-        {ERROR_ACCESS_DENIED, denied},
-        {ERROR_WRITE_PROTECT, denied},
-        {ERROR_DISK_FULL, full},
-        {ERROR_HANDLE_DISK_FULL, full},
-        {ERROR_FILE_NOT_FOUND, missing},
-        {ERROR_PATH_NOT_FOUND, missing},
-        {ERROR_SHARING_VIOLATION, "otro programa lo tiene abierto"},
-        {ERROR_LOCK_VIOLATION, "otro programa lo tiene abierto"},
+        {ERROR_ACCESS_DENIED, &FailureWords::denied},
+        {ERROR_WRITE_PROTECT, &FailureWords::denied},
+        {ERROR_DISK_FULL, &FailureWords::full},
+        {ERROR_HANDLE_DISK_FULL, &FailureWords::full},
+        {ERROR_FILE_NOT_FOUND, &FailureWords::missing},
+        {ERROR_PATH_NOT_FOUND, &FailureWords::missing},
+        {ERROR_SHARING_VIOLATION, &FailureWords::held},
+        {ERROR_LOCK_VIOLATION, &FailureWords::held},
 #else
-        {EACCES, denied}, {EPERM, denied},   {ENOSPC, full},
-        {EFBIG, full},    {ENOENT, missing}, {EISDIR, aFolder},
+        {EACCES, &FailureWords::denied},  {EPERM, &FailureWords::denied},
+        {ENOSPC, &FailureWords::full},    {EFBIG, &FailureWords::full},
+        {ENOENT, &FailureWords::missing}, {EISDIR, &FailureWords::folder},
 #endif
     };
-    for (const auto& [code, reason] : common)
+    for (const auto& [code, words] : common)
         if (systemText == qt_error_string(code))
-            return QString::fromUtf8(reason);
+            return said(words, systemText);
     return systemText;
 }
 
 // QSaveFile words two of them its own way.
 QString reasonFor(const QSaveFile& file)
 {
-    if (file.errorString() ==
-        QSaveFile::tr("Existing file %1 is not writable").arg(file.fileName()))
-        return QString::fromUtf8(denied);
-    if (file.errorString() == QSaveFile::tr("Filename refers to a directory"))
-        return QString::fromUtf8(aFolder);
-    return reasonFor(file.errorString());
+    const QString text = file.errorString();
+    if (text == QSaveFile::tr("Existing file %1 is not writable").arg(file.fileName()))
+        return said(&FailureWords::denied, text);
+    if (text == QSaveFile::tr("Filename refers to a directory"))
+        return said(&FailureWords::folder, text);
+    return reasonFor(text);
 }
 
 // Unbuffered writes may each take only a part; the first that takes nothing has failed.
@@ -202,10 +207,16 @@ void SetAppPath(const QString& folder)
     appPathOverride = folder;
 }
 
+void SetFailureWords(const FailureWords& words)
+{
+    failureWords = words;
+}
+
 bool CanCreateFilesIn(const QString& folder)
 {
-    // Removed again when it goes out of scope.
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".trevolo-XXXXXX")));
+    // Hidden, named after the program, and removed again when it goes out of scope.
+    QTemporaryFile probe(QDir(folder).filePath(
+        u'.' + QCoreApplication::applicationName().toLower() + QStringLiteral("-XXXXXX")));
     return probe.open();
 }
 
@@ -302,8 +313,7 @@ QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& 
     if (!reason.isEmpty()) {
         // A rewrite in place may have stopped halfway.
         if (before && contentOf(path) != before && !rewrite(path, *before).isEmpty())
-            reason += QStringLiteral("; tampoco se pudo devolver al archivo su contenido "
-                                     "anterior, que puede haber quedado incompleto");
+            reason += QStringLiteral("; ") + failureWords.notRestored;
         return reason;
     }
     encoding = written;

@@ -10,6 +10,16 @@ namespace forms {
 QString AppPath();
 void SetAppPath(const QString& folder);
 
+// How the reasons for the common failures read, in the program's language. An empty one leaves
+// the system's own words.
+struct FailureWords {
+    QString denied, full, missing, folder;
+    QString held; // another program has the file open
+    QString notRestored = QStringLiteral("the file's former content could not be put back "
+                                         "either and may be incomplete");
+};
+void SetFailureWords(const FailureWords& words);
+
 // Whether this user may create files in `folder`: tried for real, as only the system knows
 // every rule that applies (permissions, ACLs, read-only mounts, immutable folders).
 bool CanCreateFilesIn(const QString& folder);

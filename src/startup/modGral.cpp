@@ -10,24 +10,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace modGral {
-
-std::array<QString, UltimoMensaje + 1> Mensajes;
-std::array<QString, UltimoMensaje + 1> Activos;
-quint8 NumActivos = 0;
-quint8 Actual = 0;
-forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
-forms::FileStamp HuellaMsg;
-
-namespace {
-QString carpetaElegida; // where msg.txt lives for this run
-} // namespace
 
 void Main()
 {
     QApplication::setWindowIcon(Icono());
+    forms::SetFailureWords(PalabrasDeFallo());
     auto* splash = new frmSplash;
     splash->show();
     Espera(3.0f);
@@ -64,27 +52,6 @@ void Espera(float seconds)
     }
 }
 
-void ElegirCarpetaMsg()
-{
-    const QString programa = forms::AppPath();
-    const bool junto = forms::CanCreateFilesIn(programa) || forms::CanRewrite(RutaMsg(programa));
-    carpetaElegida = junto ? programa : forms::UserDataPath();
-}
-
-QString CarpetaMsg()
-{
-    if (carpetaElegida.isEmpty())
-        ElegirCarpetaMsg();
-    return carpetaElegida;
-}
-
-QString RutaMsg(const QString& carpeta)
-{
-    if (carpeta.endsWith(u'/')) // a drive's root already ends in one
-        return carpeta + QStringLiteral("msg.txt");
-    return carpeta + QStringLiteral("/msg.txt");
-}
-
 void CopiarMsgInicial()
 {
     const QString ruta = RutaMsg();
@@ -101,11 +68,11 @@ void CopiarMsgInicial()
 
 void CargarMensajes()
 {
-    NumActivos = 0;
     const QString ruta = RutaMsg();
     const forms::ReadResult leido = forms::ReadLines(ruta);
     HuellaMsg = leido.stamp;
     if (!leido.error.isEmpty()) {
+        LlenarMensajes(QList<Mensaje>());
         forms::MsgBox(
             QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes, y el archivo "
                            "no se reemplazará sin preguntarle.")
@@ -114,21 +81,12 @@ void CargarMensajes()
         return;
     }
     CodificacionMsg = leido.text.encoding;
-    const QStringList& lineas = leido.text.lines;
-    for (qsizetype i = 0; i < lineas.size() && i <= UltimoMensaje; ++i) {
-        Mensajes[size_t(i)] = lineas[i];
-        if (lineas[i].startsWith(u'*')) {
-            ++NumActivos;
-            Activos[NumActivos - 1] = lineas[i];
-        }
-    }
-    // The store holds 51 lines; tell the user before a save can drop the rest.
-    const auto sobran = std::count_if(lineas.begin() + std::min(lineas.size(), qsizetype(51)),
-                                      lineas.end(), [](const QString& l) { return !l.isEmpty(); });
+    // Tell the user before a save can drop the lines that do not fit.
+    const qsizetype sobran = LlenarMensajes(MensajesDe(leido.text.lines));
     if (sobran > 0)
-        forms::MsgBox(QStringLiteral("%1 tiene más de 51 líneas. Solo se usan las 51 primeras; "
-                                     "%2 si guarda la lista.")
-                          .arg(QDir::toNativeSeparators(ruta),
+        forms::MsgBox(QStringLiteral("%1 tiene más de %2 líneas. Solo se usan las %2 primeras; "
+                                     "%3 si guarda la lista.")
+                          .arg(QDir::toNativeSeparators(ruta), QString::number(CapacidadMensajes),
                                sobran == 1 ? QStringLiteral("el mensaje siguiente se perderá")
                                            : QStringLiteral("los %1 mensajes siguientes se "
                                                             "perderán")

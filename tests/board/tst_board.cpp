@@ -375,7 +375,7 @@ void tst_board::labelsSpeakTheirText()
         check();
         const QString before = testing::Hands(board);
         do // a new draw, as every 600 seconds
-            BoardProbe::AsignarManos(board);
+            board.AsignarManos();
         while (testing::Hands(board) == before);
         check();
     });

@@ -99,7 +99,7 @@ void tst_hands::rules()
     QFETCH(QString, draws);
     QFETCH(QString, cells);
     ScriptDraws(draws);
-    BoardProbe::AsignarManos(*board);
+    board->AsignarManos();
     QCOMPARE(testing::Hands(*board).left(cells.size()), cells);
 }
 
@@ -125,7 +125,7 @@ void tst_hands::drawMapsTheWholeUnitInterval()
     forms::SetRndSource([r, &calls]() mutable {
         return calls++ == 0 ? r : drawing(QStringLiteral("IDJ")[calls % 3]);
     });
-    BoardProbe::AsignarManos(*board);
+    board->AsignarManos();
     QCOMPARE(board->lblMano(1)->text(), code);
 }
 
@@ -135,7 +135,7 @@ void tst_hands::onlyTheHandCaptionsChange()
     for (int n = 0; n <= 25; ++n)
         places << board->lblMano(n)->geometry() << board->lblLetra(n)->geometry();
     const QString template0 = board->lblMano(0)->text();
-    BoardProbe::AsignarManos(*board);
+    board->AsignarManos();
     QList<QRect> after;
     for (int n = 0; n <= 25; ++n)
         after << board->lblMano(n)->geometry() << board->lblLetra(n)->geometry();
@@ -157,7 +157,7 @@ void tst_hands::propertiesOverManyBoards()
     const QString codes = QStringLiteral("IDJIJ");
     for (int boardNo = 0; boardNo < 3000; ++boardNo) {
         draws.clear();
-        BoardProbe::AsignarManos(*board);
+        board->AsignarManos();
         const QString hands = testing::Hands(*board);
         QCOMPARE(hands[0], codes[int(5.0f * draws.first())]);
         QCOMPARE(hands.mid(3, 1), QStringLiteral("I"));
@@ -174,7 +174,7 @@ void tst_hands::propertiesOverManyBoards()
     forms::Randomize();
     QSet<QString> seen;
     for (int boardNo = 0; boardNo < 3000; ++boardNo) {
-        BoardProbe::AsignarManos(*board);
+        board->AsignarManos();
         const QString hands = testing::Hands(*board);
         QCOMPARE(hands.mid(3, 1), QStringLiteral("I"));
         QCOMPARE(hands.mid(8, 2), QStringLiteral("DJ"));

@@ -61,11 +61,10 @@ QWidget* nextTab(QWidget* from)
     return next;
 }
 
-// Opens the editor over `board` as the board does and runs `inside` while it is open; returns
+// Opens the editor over the board as its menu does and runs `inside` while it is open; returns
 // once it has been unloaded. Whatever `inside` leaves open, a failed check included, is closed
 // from the title bar.
-void WithEditor(forms::IntervalTimer& timer, const std::function<void(frmMsg&)>& inside,
-                QWidget* board = nullptr)
+void WithEditor(const std::function<void(frmMsg&)>& inside)
 {
     QTimer::singleShot(0, [inside] {
         QPointer<frmMsg> editor = qobject_cast<frmMsg*>(QApplication::activeModalWidget());
@@ -74,7 +73,7 @@ void WithEditor(forms::IntervalTimer& timer, const std::function<void(frmMsg&)>&
         if (editor && editor->isVisible())
             editor->close();
     });
-    frmMsg::Mostrar(board, timer);
+    frmTrevolo::Instancia().EditMessages();
 }
 
 } // namespace
@@ -86,7 +85,9 @@ private slots:
     void init()
     {
         testing::CleanSlate();
-        timer = std::make_unique<forms::IntervalTimer>(nullptr, 5000, true);
+        timer = frmTrevolo::Instancia().tSedu;
+        timer->setInterval(std::numeric_limits<qint32>::max()); // on, but no flash to wait for
+        timer->setEnabled(true);
     }
 
     void opensFromTheStore_data();
@@ -118,7 +119,7 @@ private slots:
     void stoppedByTheEditorKeepsTheCheckMark();
 
 private:
-    std::unique_ptr<forms::IntervalTimer> timer;
+    forms::IntervalTimer* timer = nullptr; // the board's flash
 };
 
 void tst_editor::opensFromTheStore_data()
@@ -147,7 +148,7 @@ void tst_editor::opensFromTheStore()
     QFETCH(QStringList, store);
     QFETCH(Items, expected);
     testing::FillStore(store);
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         QCOMPARE(items(editor), expected);
         QCOMPARE(editor.Command3->isEnabled(), !expected.isEmpty());
         QVERIFY(!editor.Command2->isEnabled());
@@ -161,90 +162,83 @@ void tst_editor::opensFromTheStore()
 void tst_editor::windowAsDesigned()
 {
     frmTrevolo& board = frmTrevolo::Instancia();
-    WithEditor(
-        *board.tSedu,
-        [&board](frmMsg& opened) {
-            frmMsg* editor = &opened;
-            QCOMPARE(editor->windowTitle(), QStringLiteral("Mensajes Subliminales"));
-            QVERIFY(editor->isModal());
-            QCOMPARE(editor->parentWidget(), &board); // centred over the board
-            QCOMPARE(editor->size(), QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
-            QVERIFY(!(editor->windowFlags() & Qt::WindowMinimizeButtonHint));
-            struct Control {
-                QWidget* widget;
-                QRect twips;
-            };
-            const Control table[] = {
-                {editor->Label1, {120, 60, 4155, 375}},
-                {editor->txtNvo, {60, 300, 4815, 375}},
-                {editor->Command2, {2820, 960, 1935, 375}},
-                {editor->Command3, {2820, 1440, 1935, 375}},
-                {editor->Label2, {5040, 60, 3435, 315}},
-                {editor->lstMsg, {4980, 300, 4875, 2310}},
-                {editor->Command1, {8640, 2820, 1215, 375}},
-            };
-            for (const Control& c : table)
-                QCOMPARE(c.widget->geometry(),
-                         QRect(forms::PixelsX(c.twips.x()), forms::PixelsY(c.twips.y()),
-                               forms::PixelsX(c.twips.width()), forms::PixelsY(c.twips.height())));
-            QCOMPARE(editor->Label1->text(), QStringLiteral("Nuevo Mensaje"));
-            QCOMPARE(editor->Label2->text(), QStringLiteral("Lista de mensajes"));
-            QCOMPARE(editor->Command1->text(), QStringLiteral("&Regresar"));
-            QCOMPARE(editor->Command2->text(), QStringLiteral("&Agregar >>"));
-            QCOMPARE(editor->Command3->text(), QStringLiteral("&Quitar <<"));
-            QVERIFY(editor->Command2->font().bold() && editor->Command3->font().bold());
-            QCOMPARE(editor->Command2->font().pointSizeF(), 8.25);
-            QVERIFY(!editor->Command1->font().bold());
-            // Screen readers announce the text box and the list by their captions.
-            const QPair<QWidget*, QString> names[] = {{editor->txtNvo, "Nuevo Mensaje"},
-                                                      {editor->lstMsg, "Lista de mensajes"}};
-            for (const auto& [control, name] : names)
-                QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
-                         name);
-            // Tab order: Regresar, the list, the text box, Agregar, Quitar.
-            QCOMPARE(nextTab(editor->Command1), editor->lstMsg);
-            QCOMPARE(nextTab(editor->lstMsg), editor->txtNvo);
-            QCOMPARE(nextTab(editor->txtNvo), editor->Command2);
-            QCOMPARE(nextTab(editor->Command2), editor->Command3);
-            // The controls stay where they are when the window is resized.
-            editor->resize(editor->width() * 2, editor->height() * 2);
-            QCOMPARE(editor->Command1->pos(), QPoint(forms::PixelsX(8640), forms::PixelsY(2820)));
-        },
-        &board);
+    WithEditor([&board](frmMsg& opened) {
+        frmMsg* editor = &opened;
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Mensajes Subliminales"));
+        QVERIFY(editor->isModal());
+        QCOMPARE(editor->parentWidget(), &board); // centred over the board
+        QCOMPARE(editor->size(), QSize(forms::PixelsX(9930), forms::PixelsY(3285)));
+        QVERIFY(!(editor->windowFlags() & Qt::WindowMinimizeButtonHint));
+        struct Control {
+            QWidget* widget;
+            QRect twips;
+        };
+        const Control table[] = {
+            {editor->Label1, {120, 60, 4155, 375}},
+            {editor->txtNvo, {60, 300, 4815, 375}},
+            {editor->Command2, {2820, 960, 1935, 375}},
+            {editor->Command3, {2820, 1440, 1935, 375}},
+            {editor->Label2, {5040, 60, 3435, 315}},
+            {editor->lstMsg, {4980, 300, 4875, 2310}},
+            {editor->Command1, {8640, 2820, 1215, 375}},
+        };
+        for (const Control& c : table)
+            QCOMPARE(c.widget->geometry(),
+                     QRect(forms::PixelsX(c.twips.x()), forms::PixelsY(c.twips.y()),
+                           forms::PixelsX(c.twips.width()), forms::PixelsY(c.twips.height())));
+        QCOMPARE(editor->Label1->text(), QStringLiteral("Nuevo Mensaje"));
+        QCOMPARE(editor->Label2->text(), QStringLiteral("Lista de mensajes"));
+        QCOMPARE(editor->Command1->text(), QStringLiteral("&Regresar"));
+        QCOMPARE(editor->Command2->text(), QStringLiteral("&Agregar >>"));
+        QCOMPARE(editor->Command3->text(), QStringLiteral("&Quitar <<"));
+        QVERIFY(editor->Command2->font().bold() && editor->Command3->font().bold());
+        QCOMPARE(editor->Command2->font().pointSizeF(), 8.25);
+        QVERIFY(!editor->Command1->font().bold());
+        // Screen readers announce the text box and the list by their captions.
+        const QPair<QWidget*, QString> names[] = {{editor->txtNvo, "Nuevo Mensaje"},
+                                                  {editor->lstMsg, "Lista de mensajes"}};
+        for (const auto& [control, name] : names)
+            QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), name);
+        // Tab order: Regresar, the list, the text box, Agregar, Quitar.
+        QCOMPARE(nextTab(editor->Command1), editor->lstMsg);
+        QCOMPARE(nextTab(editor->lstMsg), editor->txtNvo);
+        QCOMPARE(nextTab(editor->txtNvo), editor->Command2);
+        QCOMPARE(nextTab(editor->Command2), editor->Command3);
+        // The controls stay where they are when the window is resized.
+        editor->resize(editor->width() * 2, editor->height() * 2);
+        QCOMPARE(editor->Command1->pos(), QPoint(forms::PixelsX(8640), forms::PixelsY(2820)));
+    });
 }
 
 // Also run on a 640 x 480 screen, narrower than the editor (tests/CMakeLists.txt).
 void tst_editor::staysOnTheScreenOverTheBoard()
 {
     testing::RunBoard([](frmTrevolo& board) {
-        WithEditor(
-            *board.tSedu,
-            [&board](frmMsg& editor) {
-                const QRect screen = board.screen()->availableGeometry();
-                const QSize designed(forms::PixelsX(9930), forms::PixelsY(3285));
-                const QSize frame = editor.frameGeometry().size() - editor.size();
-                const QSize expected = designed.boundedTo(screen.size() - frame);
-                QCOMPARE(editor.minimumSize(), expected);
-                editor.resize(1, 1);
-                QCOMPARE(editor.size(), expected);
-                QVERIFY2(screen.contains(editor.frameGeometry()),
-                         qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                        .arg(editor.x())
-                                        .arg(editor.y())
-                                        .arg(editor.width())
-                                        .arg(editor.height())));
-                if (expected == designed)
-                    QVERIFY((editor.frameGeometry().center() - board.frameGeometry().center())
-                                .manhattanLength() <= 1);
-            },
-            &board);
+        WithEditor([&board](frmMsg& editor) {
+            const QRect screen = board.screen()->availableGeometry();
+            const QSize designed(forms::PixelsX(9930), forms::PixelsY(3285));
+            const QSize frame = editor.frameGeometry().size() - editor.size();
+            const QSize expected = designed.boundedTo(screen.size() - frame);
+            QCOMPARE(editor.minimumSize(), expected);
+            editor.resize(1, 1);
+            QCOMPARE(editor.size(), expected);
+            QVERIFY2(screen.contains(editor.frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(editor.x())
+                                    .arg(editor.y())
+                                    .arg(editor.width())
+                                    .arg(editor.height())));
+            if (expected == designed)
+                QVERIFY((editor.frameGeometry().center() - board.frameGeometry().center())
+                            .manhattanLength() <= 1);
+        });
     });
 }
 
 void tst_editor::addingUppercasesAndEmptiesTheBox()
 {
     testing::FillStore({"*uno"});
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         remove(editor, 0);
         const bool quitarBefore = editor.Command3->isEnabled();
         editor.txtNvo->clear();
@@ -263,7 +257,7 @@ void tst_editor::addingUppercasesAndEmptiesTheBox()
 
 void tst_editor::aLineBreakCannotSplitAMessage()
 {
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         editor.txtNvo->setText(QStringLiteral("uno\ndos\r\ntres\rcuatro"));
         editor.Command2->click();
         QCOMPARE(items(editor), Items({{"UNO DOS TRES CUATRO", false}}));
@@ -275,7 +269,7 @@ void tst_editor::aLineBreakCannotSplitAMessage()
 void tst_editor::quitarWithNothingHighlightedDoesNothing()
 {
     testing::FillStore({"a", "*b"});
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         editor.lstMsg->setCurrentRow(-1);
         editor.Command3->click();
         QCOMPARE(items(editor), Items({{"a", false}, {"b", true}}));
@@ -303,7 +297,7 @@ void tst_editor::quitarMovesTheItemBack()
     QFETCH(QString, text);
     QFETCH(Items, left);
     testing::FillStore(store);
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         remove(editor, row);
         QCOMPARE(items(editor), left);
         QCOMPARE(editor.txtNvo->text(), text);
@@ -318,7 +312,7 @@ void tst_editor::quitarMovesTheItemBack()
 void tst_editor::savedLeadingStarMakesTheMessageActiveNextTime()
 {
     testing::FillStore({"*a"});
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         add(editor, QStringLiteral("*nuevo"));
         editor.Command1->click();
     });
@@ -329,7 +323,7 @@ void tst_editor::savedLeadingStarMakesTheMessageActiveNextTime()
     testing::FillStore({});
     modGral::CargarMensajes();
     QCOMPARE(int(modGral::NumActivos), 2);
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         QCOMPARE(items(editor), Items({{"a", true}, {"NUEVO", true}}));
     });
 }
@@ -405,7 +399,7 @@ void tst_editor::save()
     testing::FillStore(store);
     timer->setEnabled(timerBefore);
     Items saved;
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         edit(editor);
         saved = items(editor);
         editor.Command1->click();
@@ -417,9 +411,8 @@ void tst_editor::save()
     // The store is the list, as a load of the new file would make it.
     int active = 0;
     for (int i = 0; i <= modGral::UltimoMensaje; ++i) {
-        const QString line = i < saved.size()
-                                 ? (saved[i].second ? u'*' + saved[i].first : saved[i].first)
-                                 : QString();
+        const QString line =
+            i < saved.size() ? modGral::LineaDe({saved[i].first, saved[i].second}) : QString();
         QCOMPARE(modGral::Mensajes[size_t(i)], line);
         if (i < saved.size() && saved[i].second)
             QCOMPARE(modGral::Activos[size_t(active++)], line);
@@ -433,7 +426,7 @@ void tst_editor::anEmptiedListLeavesNoByteOrderMark()
 {
     testing::WriteMsg("\xEF\xBB\xBF*uno\r\n");
     modGral::CargarMensajes();
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         remove(editor, 0);
         editor.Command1->click();
     });
@@ -445,7 +438,7 @@ void tst_editor::the52ndMessageIsRefused()
 {
     testing::WriteMsg(testing::NumberedLines(51));
     modGral::CargarMensajes();
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         QCOMPARE(editor.lstMsg->count(), 51);
         QTest::keyClicks(editor.txtNvo, QStringLiteral("otro"));
         editor.Command2->click();
@@ -469,7 +462,7 @@ void tst_editor::aFailedSaveKeepsEverything()
     testing::FillStore({"*viejo"});
     QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("msg.txt"))); // cannot be replaced
     bool openAfterFailure = false;
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         add(editor, QStringLiteral("nuevo"));
         tick(editor, 0, false);
         editor.Command1->click();
@@ -610,7 +603,7 @@ void tst_editor::saveUnderFaults()
     const auto loaded = modGral::Mensajes;
     testing::Boxes().answers = answers;
     bool open = false;
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         add(editor, QStringLiteral("nuevo"));
         meanwhile();
         if (limit >= 0)
@@ -664,7 +657,7 @@ void tst_editor::aMessageOfAnyLength()
     QElapsedTimer clock;
     clock.start();
     qint64 opened = -1;
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         opened = clock.elapsed();
         const QString shown = editor.lstMsg->item(0)->text();
         QVERIFY2(shown.size() < 1000 && shown.endsWith(u'…') &&
@@ -696,7 +689,7 @@ void tst_editor::closingFromTheTitleBarDiscards()
 {
     testing::WriteMsg("*uno\r\ndos\r\n");
     modGral::CargarMensajes();
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         add(editor, QStringLiteral("tres"));
         tick(editor, 0, false);
         QVERIFY(editor.close());
@@ -705,14 +698,14 @@ void tst_editor::closingFromTheTitleBarDiscards()
     QCOMPARE(int(modGral::NumActivos), 1);
     QVERIFY(modGral::Mensajes[2].isEmpty());
     QVERIFY(timer->isEnabled());
-    WithEditor(*timer, [](frmMsg& editor) { // the next opening starts from the store again
+    WithEditor([](frmMsg& editor) { // the next opening starts from the store again
         QCOMPARE(items(editor), Items({{"uno", true}, {"dos", false}}));
     });
 }
 
 void tst_editor::enterAndEscapeDoNotClose()
 {
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         editor.txtNvo->setFocus();
         QTest::keyClicks(editor.txtNvo, QStringLiteral("algo"));
         QTest::keyClick(editor.txtNvo, Qt::Key_Return); // presses "Agregar >>"
@@ -738,7 +731,7 @@ void tst_editor::enterAndEscapeDoNotClose()
 void tst_editor::accessKeys()
 {
     testing::FillStore({"*uno"});
-    WithEditor(*timer, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QWindow* window = editor.windowHandle();
@@ -792,7 +785,7 @@ void tst_editor::keyboardHighlightsWhereItLands()
     QFETCH(int, highlighted);
     QFETCH(Items, left);
     testing::FillStore(store);
-    WithEditor(*timer, [&](frmMsg& editor) {
+    WithEditor([&](frmMsg& editor) {
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         for (const QString& key : keys) {
@@ -824,7 +817,7 @@ void tst_editor::unchangedFileRoundTrips()
     QFETCH(QByteArray, bytes);
     testing::WriteMsg(bytes);
     modGral::CargarMensajes();
-    WithEditor(*timer, [](frmMsg& editor) { editor.Command1->click(); });
+    WithEditor([](frmMsg& editor) { editor.Command1->click(); });
     QCOMPARE(testing::ReadMsg(), bytes);
 }
 
@@ -877,7 +870,7 @@ void tst_editor::stoppedByTheEditorKeepsTheCheckMark()
     frmTrevolo& board = frmTrevolo::Instancia();
     board.mnuAcc[1]->trigger();
     QVERIFY(board.tSedu->isEnabled());
-    WithEditor(*board.tSedu, [](frmMsg& editor) {
+    WithEditor([](frmMsg& editor) {
         tick(editor, 0, false);
         editor.Command1->click();
     });

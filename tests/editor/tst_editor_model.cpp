@@ -37,7 +37,7 @@ namespace {
 
 constexpr quint64 defaultSeed = 20240611;
 constexpr int defaultSessions = 500;
-constexpr int capacity = 51;
+constexpr int capacity = modGral::CapacidadMensajes;
 
 // ---------------------------------------------------------------------------------------------
 // The model's own text handling.
@@ -261,13 +261,14 @@ struct Model {
     std::optional<QByteArray> known; // what the last load read or the last save wrote there
     Enc enc = Enc::Utf8;             // how the last load read it, or the last save wrote it
     bool switched = false;           // from Windows-1252 to UTF-8 since the last load
-    std::array<QString, capacity> mensajes;
-    std::array<QString, capacity> activos;
-    int numActivos = 0;
+    modGral::Entradas mensajes;
+    modGral::Entradas activos;
+    quint8 numActivos = 0;
     bool timer = false;
     QStringList boxes; // every box shown since the session began
 
     bool open = false;
+    bool saved = false; // since the editor opened
     QList<Item> list;
     QString box;      // the text box
     QString selected; // its selected text
@@ -287,26 +288,27 @@ struct Model {
             return;
         known = bytes;
         const QStringList lines = decode(bytes, enc);
-        for (int i = 0; i < lines.size() && i < capacity; ++i) {
-            mensajes[size_t(i)] = lines[i];
-            if (lines[i].startsWith(u'*'))
-                activos[size_t(numActivos++)] = lines[i];
-        }
-        for (int i = capacity; i < lines.size(); ++i)
-            if (!lines[i].isEmpty()) {
-                boxes << QStringLiteral("warning");
-                break;
-            }
+        if (modGral::LlenarMensajes(modGral::MensajesDe(lines), mensajes, activos, numActivos) > 0)
+            boxes << QStringLiteral("warning");
+    }
+
+    // The board, once the editor is gone: a save that left no message active stops the flash.
+    void backOnTheBoard()
+    {
+        if (saved && numActivos == 0)
+            timer = false;
     }
 
     void openEditor()
     {
         open = true;
+        saved = false;
         list.clear();
         for (const QString& m : mensajes) {
             if (m.isEmpty())
                 continue;
-            list.append(m.startsWith(u'*') ? Item{m.mid(1), true} : Item{m, false});
+            const modGral::Mensaje shown = modGral::MensajeDe(m);
+            list.append(Item{shown.texto.toString(), shown.activo});
         }
         box.clear();
         selected.clear();
@@ -356,11 +358,11 @@ struct Model {
     QStringList lost() const
     {
         const auto message = [](const QString& line) {
-            return line.startsWith(u'*') ? line.mid(1) : line;
+            return modGral::MensajeDe(line).texto.toString();
         };
         QStringList inList;
         for (const Item& item : list)
-            inList << message(item.ticked ? u'*' + item.text : item.text);
+            inList << message(modGral::LineaDe({item.text, item.ticked}));
         QStringList gone;
         Enc ignored;
         for (const QString& line : decode(bytes, ignored))
@@ -384,7 +386,7 @@ struct Model {
         }
         QStringList lines;
         for (const Item& item : list)
-            lines << (item.ticked ? u'*' + item.text : item.text);
+            lines << modGral::LineaDe({item.text, item.ticked});
         Enc written = enc;
         const QByteArray newBytes = encode(lines, written);
         if (room && newBytes.size() > *room) {
@@ -393,19 +395,16 @@ struct Model {
         }
         mensajes = {};
         activos = {};
-        numActivos = 0;
-        for (int i = 0; i < lines.size(); ++i) {
-            mensajes[size_t(i)] = lines[i];
-            if (list[i].ticked)
-                activos[size_t(numActivos++)] = lines[i];
-        }
+        QList<modGral::Mensaje> ticked; // active as ticked
+        for (const Item& item : list)
+            ticked << modGral::Mensaje{item.text, item.ticked};
+        modGral::LlenarMensajes(ticked, mensajes, activos, numActivos);
         switched = switched || (enc == Enc::Cp1252 && written == Enc::Utf8);
         enc = written;
         bytes = newBytes;
         known = newBytes;
         disk = Disk::File;
-        if (numActivos == 0)
-            timer = false;
+        saved = true;
         open = false;
         return true;
     }
@@ -602,8 +601,9 @@ public:
         testing::CleanSlate();
         m = Model{};
         m.timer = rng.bounded(2);
-        forms::IntervalTimer timer(nullptr, 5000, m.timer);
-        tSedu = &timer;
+        tSedu = frmTrevolo::Instancia().tSedu;
+        tSedu->setInterval(std::numeric_limits<qint32>::max()); // on or off, but no flash
+        tSedu->setEnabled(m.timer);
         addBias = int(rng.bounded(30));
         reloadWeight = 2 + int(rng.bounded(30));
         budget = 10 + int(rng.bounded(90));
@@ -755,7 +755,7 @@ private:
         QStringList lines;
         for (const Item& item : m.list)
             if (chance(80))
-                lines << (item.ticked ? u'*' + item.text : item.text);
+                lines << modGral::LineaDe({item.text, item.ticked});
         const bool own = chance(50);
         if (own)
             lines << upper(words(false, false));
@@ -851,7 +851,10 @@ private:
             if (editor && editor->isVisible())
                 editor->close(); // after a difference
         });
-        frmMsg::Mostrar(nullptr, *tSedu);
+        frmTrevolo::Instancia().EditMessages();
+        const bool timerWas = m.timer;
+        m.backOnTheBoard();
+        counts.flashStoppedBySave += timerWas && !m.timer;
         if (failure.isEmpty())
             check(nullptr, QStringLiteral("back from the editor"));
     }
@@ -934,7 +937,6 @@ private:
             break;
         case 7: { // Regresar
             const bool emptied = m.list.isEmpty();
-            const bool timerWas = m.timer;
             const Enc encWas = m.enc;
             const bool changed = m.disk == Model::Disk::File && m.bytes != m.known;
             const bool yes = chance(50);
@@ -951,7 +953,6 @@ private:
             if (written) {
                 ++counts.savedFiles;
                 counts.emptiedSaves += emptied;
-                counts.flashStoppedBySave += timerWas && !m.timer;
                 counts.cp1252Saves += m.enc == Enc::Cp1252;
                 counts.bomSaves += m.enc == Enc::Utf8Bom;
                 counts.switchesToUtf8 += encWas == Enc::Cp1252 && m.enc == Enc::Utf8;

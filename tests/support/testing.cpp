@@ -66,14 +66,8 @@ QByteArray NumberedLines(int count)
 
 void FillStore(const QStringList& lines)
 {
-    modGral::Mensajes = {};
-    modGral::Activos = {};
-    modGral::NumActivos = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        modGral::Mensajes[size_t(i)] = lines[i];
-        if (lines[i].startsWith(u'*'))
-            modGral::Activos[modGral::NumActivos++] = lines[i];
-    }
+    modGral::VaciarMensajes();
+    modGral::LlenarMensajes(modGral::MensajesDe(lines));
 }
 
 BoxLog& Boxes()
@@ -155,6 +149,7 @@ void CleanSlate(double reading, double speed)
     LimitFileSize(std::nullopt);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     QStandardPaths::setTestModeEnabled(true); // never the user's own data folder
+    forms::SetFailureWords(modGral::PalabrasDeFallo());
     frmTrevolo::Descargar();
     forms::ClearEnd();
     FillStore({});

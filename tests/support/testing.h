@@ -9,12 +9,6 @@
 #include <functional>
 #include <optional>
 
-// Reaches the board's hand drawing, which the program only calls from its endless cycle.
-class BoardProbe {
-public:
-    static void AsignarManos(frmTrevolo& board) { board.AsignarManos(); }
-};
-
 namespace testing {
 
 // Every test starts here: no windows, the program not ending, an empty message store, the
