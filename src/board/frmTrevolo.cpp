@@ -122,6 +122,8 @@ const CeldaFija celdasFijas[] = {{4, izquierda, {ambas, izquierda}},
                                  {9, derecha, {derecha, ambas}}};
 // Cell 10 always holds "J", and starts a new count.
 constexpr int celdaAmbas = 10;
+// The count a cell may leave; one that would take it further is changed.
+constexpr quint8 cuentaMaxima = 2;
 
 // One drawing of the hand codes, cell after cell. `Anterior` is the code the next cell is
 // compared with and `Cuenta` how many cells the count has run; a third redraws the cell.
@@ -160,13 +162,13 @@ private:
 
     QString mano(int n) const { return lblMano(n)->text(); }
     void poner(int n, const QString& codigo) { lblMano(n)->setText(codigo); }
-    void sortear(int n) { poner(n, Manos[int(std::floor(5.0f * forms::Rnd()))]); }
+    void sortear(int n) { poner(n, Manos[int(std::floor(float(Manos.size()) * forms::Rnd()))]); }
 
     void Fija(const CeldaFija& fija)
     {
         const int n = fija.celda;
         poner(n, fija.codigo);
-        if (mano(n) == Anterior && Cuenta == 2) {
+        if (mano(n) == Anterior && Cuenta == cuentaMaxima) {
             // The fixed code would make a third in a row: rewrite the two cells before it.
             const bool cambiadas = mano(n - 2) == fija.antes[0];
             poner(n - 2, fija.antes[cambiadas ? 1 : 0]);
@@ -190,7 +192,7 @@ private:
             ++Cuenta;
         else
             Anterior = mano(n);
-        if (Cuenta == 3) {
+        if (Cuenta > cuentaMaxima) {
             do
                 sortear(n);
             while (mano(n) == Anterior);
