@@ -3,7 +3,7 @@
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/units.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAccessible>
 #include <QFontInfo>

@@ -3,7 +3,7 @@
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAction>
 #include <QLabel>

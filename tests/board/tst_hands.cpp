@@ -1,7 +1,7 @@
 #include "board/frmTrevolo.h"
 #include "forms/program.h"
 #include "forms/random.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -24,7 +24,7 @@ class tst_forms : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { testing::CleanSlate(); }
+    void init() { testing::CleanForms(); }
 
     void twipsThroughTheScreenDpi_data();
     void twipsThroughTheScreenDpi();

@@ -1,16 +1,13 @@
 #include "testing.h"
 
-#include "board/frmTrevolo.h"
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/textfile.h"
-#include "startup/modGral.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
-#include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtGlobal>
@@ -62,18 +59,6 @@ QByteArray NumberedLines(int count)
     for (int i = 1; i <= count; ++i)
         bytes += (i % 2 ? "*M" : "M") + QByteArray::number(i) + "\r\n";
     return bytes;
-}
-
-void FillStore(const QStringList& lines)
-{
-    modGral::Mensajes = {};
-    modGral::Activos = {};
-    modGral::NumActivos = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        modGral::Mensajes[size_t(i)] = lines[i];
-        if (lines[i].startsWith(u'*'))
-            modGral::Activos[modGral::NumActivos++] = lines[i];
-    }
 }
 
 BoxLog& Boxes()
@@ -146,7 +131,7 @@ void BecomeSelfAgain()
 }
 #endif
 
-void CleanSlate(double reading, double speed)
+void CleanForms(double reading, double speed)
 {
     // Under Wine the first text laid out reads every font of the system, a fraction of a second
     // that a fast clock would turn into minutes of the program's time: read them beforehand.
@@ -155,15 +140,9 @@ void CleanSlate(double reading, double speed)
     LimitFileSize(std::nullopt);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     QStandardPaths::setTestModeEnabled(true); // never the user's own data folder
-    frmTrevolo::Descargar();
     forms::ClearEnd();
-    FillStore({});
-    modGral::Actual = 0;
-    modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
-    modGral::HuellaMsg = {};
     folder = std::make_unique<QTemporaryDir>();
     forms::SetAppPath(folder->path());
-    modGral::ElegirCarpetaMsg();
     forms::SetClock(reading, speed);
     forms::SetRndSource({});
     Boxes() = BoxLog{};
@@ -185,43 +164,6 @@ void ScriptRnd(const QList<float>& values)
             qFatal("The scripted random numbers ran out after %lld draws", qlonglong(next));
         return values[next++];
     });
-}
-
-namespace {
-
-// Runs `built` once the board stands in its cycle, within its first wait.
-void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built)
-{
-    QObject::connect(
-        &board, &frmTrevolo::Construido, &board, [&board, built] { built(board); },
-        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
-}
-
-} // namespace
-
-void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built)
-{
-    frmTrevolo& board = frmTrevolo::Instancia();
-    OnceBuilt(board, built);
-    board.show();
-    // The first activation runs Primero inside this wait; it returns when the program ends.
-    QTRY_VERIFY_WITH_TIMEOUT(forms::Ending(), 20000);
-}
-
-void RunBoard(const std::function<void(frmTrevolo&)>& inside)
-{
-    RunBoardUntilEnd([inside](frmTrevolo& board) {
-        inside(board);
-        forms::End();
-    });
-}
-
-QString Hands(const frmTrevolo& board)
-{
-    QString hands;
-    for (int n = 1; n <= 25; ++n)
-        hands += board.lblMano(n)->text();
-    return hands;
 }
 
 } // namespace testing
