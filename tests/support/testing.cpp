@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <random>
 
 #ifndef Q_OS_WIN
 #include <pwd.h>
@@ -164,6 +165,13 @@ void ScriptRnd(const QList<float>& values)
             qFatal("The scripted random numbers ran out after %lld draws", qlonglong(next));
         return values[next++];
     });
+}
+
+std::function<float()> SeededRnd(quint32 seed)
+{
+    return [generator = std::mt19937(seed)]() mutable {
+        return float(generator() >> 8) / 16777216.0f; // 24 bits: steps a float keeps exact up to 1
+    };
 }
 
 } // namespace testing

@@ -37,6 +37,10 @@ QByteArray NumberedLines(int count);
 // Random numbers that follow `values` in turn; running out fails the test loudly.
 void ScriptRnd(const QList<float>& values);
 
+// Numbers as Rnd() draws them, 0 <= r < 1 in steps of 2^-24, from a generator of our own seeded
+// with `seed`: the same ones every run.
+std::function<float()> SeededRnd(quint32 seed);
+
 // A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
 // lifts the limit again, as does CleanForms(). WhyNoFileSizeLimit() tells why a system has none.
 void LimitFileSize(std::optional<qint64> bytes);
