@@ -837,28 +837,16 @@ void tst_editor::flashGoesOnWhileOpenAndHandsWait()
     testing::RunBoardUntilEnd([&](frmTrevolo& board) {
         board.mnuAcc[1]->trigger();
         QTimer::singleShot(0, [&] {
-            int flashes = 0;
-            struct Count : QObject {
-                int& n;
-                explicit Count(int& count)
-                    : n(count)
-                {
-                }
-                bool eventFilter(QObject*, QEvent* e) override
-                {
-                    n += e->type() == QEvent::Show;
-                    return false;
-                }
-            } count(flashes);
-            board.lblSedu->installEventFilter(&count);
+            const testing::ShownWatch flashes(board.lblSedu);
             handsBefore = testing::Hands(board);
-            QTimer::singleShot(1000, [&] { // more than 600 clock seconds with the editor open
-                flashesWhileOpen = flashes;
-                handsWhileOpen = testing::Hands(board);
-                QApplication::activeModalWidget()->close();
-            });
+            testing::InModal(
+                [&](QWidget& editor) {
+                    flashesWhileOpen = int(flashes.showings.size());
+                    handsWhileOpen = testing::Hands(board);
+                    editor.close();
+                },
+                1000); // more than 600 clock seconds with the editor open
             board.mnuArch[0]->trigger();
-            board.lblSedu->removeEventFilter(&count);
             // The wait that ended meanwhile resumes now: the hands are drawn at once.
             QTimer::singleShot(30, [&] {
                 handsAfter = testing::Hands(board);

@@ -254,17 +254,15 @@ void tst_forms::realInputBoxAnswersOrCancels()
     QFETCH(QString, expected);
     forms::SetBoxResponder({});
     QString title, label, startText;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        title = dialog->windowTitle();
-        label = dialog->labelText();
-        startText = dialog->textValue();
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(), QStringLiteral("2,5"));
+    testing::InModal<QInputDialog>([&](QInputDialog& dialog) {
+        title = dialog.windowTitle();
+        label = dialog.labelText();
+        startText = dialog.textValue();
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(), QStringLiteral("2,5"));
         if (accept)
-            dialog->accept();
+            dialog.accept();
         else
-            dialog->reject();
+            dialog.reject();
     });
     const QString answer =
         forms::InputBox(QStringLiteral("Introduzca el periodo"), QStringLiteral("Trevolo "));
@@ -283,15 +281,13 @@ struct ShownBox {
     QStringList captions;
 
     // Reads the next modal message box once it is open, then lets `answer` close it.
-    void readThen(std::function<void(QMessageBox*)> answer)
+    void readThen(std::function<void(QMessageBox&)> answer)
     {
-        QTimer::singleShot(0, [this, answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            icon = box->icon();
-            title = box->windowTitle();
-            text = box->text();
-            for (QAbstractButton* b : box->buttons())
+        testing::InModal<QMessageBox>([this, answer](QMessageBox& box) {
+            icon = box.icon();
+            title = box.windowTitle();
+            text = box.text();
+            for (QAbstractButton* b : box.buttons())
                 captions << b->text();
             answer(box);
         });
@@ -304,7 +300,7 @@ void tst_forms::realMessageBoxIsInformation()
 {
     forms::SetBoxResponder({});
     ShownBox shown;
-    shown.readThen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    shown.readThen([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
     forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
     QCOMPARE(shown.icon, QMessageBox::Information);
     QCOMPARE(shown.title, QStringLiteral("Trevolo"));
@@ -327,10 +323,10 @@ void tst_forms::realQuestionDefaultsToNo()
     QFETCH(bool, yes);
     forms::SetBoxResponder({});
     ShownBox shown;
-    shown.readThen([press](QMessageBox* box) {
+    shown.readThen([press](QMessageBox& box) {
         if (press.isEmpty())
-            QTest::keyClick(box, Qt::Key_Return);
-        for (QAbstractButton* b : box->buttons())
+            QTest::keyClick(&box, Qt::Key_Return);
+        for (QAbstractButton* b : box.buttons())
             if (b->text() == press)
                 b->click();
     });

@@ -3,10 +3,14 @@
 #include "forms/boxes.h"
 
 #include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
+#include <type_traits>
 
 namespace testing {
 
@@ -40,6 +44,37 @@ void ScriptRnd(const QList<float>& values);
 // Numbers as Rnd() draws them, 0 <= r < 1 in steps of 2^-24, from a generator of our own seeded
 // with `seed`: the same ones every run.
 std::function<float()> SeededRnd(quint32 seed);
+
+// Runs `act` from inside the next modal loop, on its window, `ms` real milliseconds after this
+// call. Without a modal `Window` then the test fails, and any other modal window is closed so
+// that its loop returns.
+void InModal(const QMetaObject& kind, const std::function<void(QWidget&)>& act, int ms);
+template <class Window = QWidget>
+void InModal(std::type_identity_t<std::function<void(Window&)>> act, int ms = 0)
+{
+    InModal(
+        Window::staticMetaObject, [act](QWidget& window) { act(static_cast<Window&>(window)); },
+        ms);
+}
+
+// Follows one widget being shown and hidden again, on the program clock. The hooks run inside
+// its Show and Hide events.
+class ShownWatch : public QObject {
+public:
+    struct Showing {
+        float shown;
+        float hidden = -1.0f; // still shown
+    };
+    QList<Showing> showings;
+    std::function<void()> onShow, onHide;
+
+    explicit ShownWatch(QWidget* widget);
+    ~ShownWatch() override;
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    QPointer<QWidget> widget;
+};
 
 // A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
 // lifts the limit again, as does CleanForms(). WhyNoFileSizeLimit() tells why a system has none.
