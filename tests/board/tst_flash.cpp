@@ -19,12 +19,17 @@ namespace {
 class FlashWatch : public testing::ShownWatch {
 public:
     QStringList texts;
-    std::function<void()> afterEach; // runs when a flash has been hidden again
+    std::function<void()> duringFirst; // runs within the first flash's own wait
+    std::function<void()> afterEach;   // runs when a flash has been hidden again
 
     explicit FlashWatch(QLabel* label)
         : ShownWatch(label)
     {
-        onShow = [this, label] { texts << label->text(); };
+        onShow = [this, label] {
+            texts << label->text();
+            if (texts.size() == 1 && duringFirst)
+                QTimer::singleShot(0, this, duringFirst);
+        };
         onHide = [this] {
             if (afterEach)
                 QTimer::singleShot(0, afterEach); // outside the flash
@@ -142,7 +147,7 @@ void tst_flash::closingTheEditorRestartsAtTheFirst()
     watch.afterEach = [&] {
         if (watch.showings.size() != 2)
             return;
-        testing::InModal([](QWidget& editor) { editor.close(); }, 20);
+        testing::InModal(20, [](QWidget& editor) { editor.close(); });
         board.mnuArch[0]->trigger(); // returns once the editor is closed
         actualAfterEditor = modGral::Actual;
     };
@@ -158,16 +163,12 @@ void tst_flash::flashGoesOnBehindTheEditor()
     testing::FillStore({"*A", "*B"});
     frmTrevolo& board = frmTrevolo::Instancia();
     FlashWatch watch(board.lblSedu);
-    testing::ShownWatch during(board.lblSedu);
     qsizetype atOpen = -1, atClose = -1;
     bool upAtClose = true;
-    during.onShow = [&] {
-        if (atOpen < 0)
-            QTimer::singleShot(0, &during, [&] { // within the flash's own wait
-                atOpen = watch.showings.size();
-                board.mnuArch[0]->trigger(); // returns once the editor is closed
-                forms::End();
-            });
+    watch.duringFirst = [&] {
+        atOpen = watch.showings.size();
+        board.mnuArch[0]->trigger(); // returns once the editor is closed
+        forms::End();
     };
     watch.afterEach = [&] {
         QWidget* editor = QApplication::activeModalWidget();
@@ -221,14 +222,11 @@ void tst_flash::salirDuringAFlashEndsAtOnce()
 {
     testing::FillStore({"*A"});
     frmTrevolo& board = frmTrevolo::Instancia();
-    testing::ShownWatch during(board.lblSedu);
+    FlashWatch watch(board.lblSedu);
     float endedAt = -1.0f;
-    during.onShow = [&] {
-        if (endedAt < 0.0f)
-            QTimer::singleShot(0, &during, [&] { // within the flash's own wait
-                endedAt = forms::Timer();
-                board.mnuArch[2]->trigger();
-            });
+    watch.duringFirst = [&] {
+        endedAt = forms::Timer();
+        board.mnuArch[2]->trigger();
     };
     testing::RunBoardUntilEnd([](frmTrevolo& b) { b.mnuAcc[1]->trigger(); });
     QVERIFY(endedAt >= 0.0f);

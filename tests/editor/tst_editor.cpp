@@ -839,13 +839,11 @@ void tst_editor::flashGoesOnWhileOpenAndHandsWait()
         QTimer::singleShot(0, [&] {
             const testing::ShownWatch flashes(board.lblSedu);
             handsBefore = testing::Hands(board);
-            testing::InModal(
-                [&](QWidget& editor) {
-                    flashesWhileOpen = int(flashes.showings.size());
-                    handsWhileOpen = testing::Hands(board);
-                    editor.close();
-                },
-                1000); // more than 600 clock seconds with the editor open
+            testing::InModal(1000, [&](QWidget& editor) { // the editor open over 600 clock seconds
+                flashesWhileOpen = int(flashes.showings.size());
+                handsWhileOpen = testing::Hands(board);
+                editor.close();
+            });
             board.mnuArch[0]->trigger();
             // The wait that ended meanwhile resumes now: the hands are drawn at once.
             QTimer::singleShot(30, [&] {

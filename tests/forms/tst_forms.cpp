@@ -254,7 +254,7 @@ void tst_forms::realInputBoxAnswersOrCancels()
     QFETCH(QString, expected);
     forms::SetBoxResponder({});
     QString title, label, startText;
-    testing::InModal<QInputDialog>([&](QInputDialog& dialog) {
+    testing::InModal<QInputDialog>(0, [&](QInputDialog& dialog) {
         title = dialog.windowTitle();
         label = dialog.labelText();
         startText = dialog.textValue();
@@ -281,9 +281,9 @@ struct ShownBox {
     QStringList captions;
 
     // Reads the next modal message box once it is open, then lets `answer` close it.
-    void readThen(std::function<void(QMessageBox&)> answer)
+    explicit ShownBox(std::function<void(QMessageBox&)> answer)
     {
-        testing::InModal<QMessageBox>([this, answer](QMessageBox& box) {
+        testing::InModal<QMessageBox>(0, [this, answer](QMessageBox& box) {
             icon = box.icon();
             title = box.windowTitle();
             text = box.text();
@@ -299,8 +299,7 @@ struct ShownBox {
 void tst_forms::realMessageBoxIsInformation()
 {
     forms::SetBoxResponder({});
-    ShownBox shown;
-    shown.readThen([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
+    ShownBox shown([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
     forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
     QCOMPARE(shown.icon, QMessageBox::Information);
     QCOMPARE(shown.title, QStringLiteral("Trevolo"));
@@ -322,8 +321,7 @@ void tst_forms::realQuestionDefaultsToNo()
     QFETCH(QString, press);
     QFETCH(bool, yes);
     forms::SetBoxResponder({});
-    ShownBox shown;
-    shown.readThen([press](QMessageBox& box) {
+    ShownBox shown([press](QMessageBox& box) {
         if (press.isEmpty())
             QTest::keyClick(&box, Qt::Key_Return);
         for (QAbstractButton* b : box.buttons())

@@ -10,7 +10,6 @@
 #include <QFontDatabase>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtGlobal>
 
 #include <QtTest>
@@ -173,31 +172,6 @@ std::function<float()> SeededRnd(quint32 seed)
     return [generator = std::mt19937(seed)]() mutable {
         return float(generator() >> 8) / 16777216.0f; // 24 bits: steps a float keeps exact up to 1
     };
-}
-
-void InModal(const QMetaObject& kind, const std::function<void(QWidget&)>& act, int ms)
-{
-    QTimer::singleShot(ms, [&kind, act] {
-        QWidget* window = QApplication::activeModalWidget();
-        if (window && !kind.cast(window)) {
-            window->close();
-            window = nullptr;
-        }
-        QVERIFY2(window, qPrintable(QStringLiteral("no modal %1").arg(kind.className())));
-        act(*window);
-    });
-}
-
-ShownWatch::ShownWatch(QWidget* widget)
-    : widget(widget)
-{
-    widget->installEventFilter(this);
-}
-
-ShownWatch::~ShownWatch()
-{
-    if (widget)
-        widget->removeEventFilter(this);
 }
 
 bool ShownWatch::eventFilter(QObject*, QEvent* event)

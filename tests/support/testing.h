@@ -2,10 +2,11 @@
 
 #include "forms/boxes.h"
 
+#include <QApplication>
 #include <QList>
-#include <QObject>
-#include <QPointer>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -48,13 +49,17 @@ std::function<float()> SeededRnd(quint32 seed);
 // Runs `act` from inside the next modal loop, on its window, `ms` real milliseconds after this
 // call. Without a modal `Window` then the test fails, and any other modal window is closed so
 // that its loop returns.
-void InModal(const QMetaObject& kind, const std::function<void(QWidget&)>& act, int ms);
 template <class Window = QWidget>
-void InModal(std::type_identity_t<std::function<void(Window&)>> act, int ms = 0)
+void InModal(int ms, std::type_identity_t<std::function<void(Window&)>> act)
 {
-    InModal(
-        Window::staticMetaObject, [act](QWidget& window) { act(static_cast<Window&>(window)); },
-        ms);
+    QTimer::singleShot(ms, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* window = qobject_cast<Window*>(modal);
+        if (modal && !window)
+            modal->close();
+        QVERIFY2(window, ("no modal " + QByteArray(Window::staticMetaObject.className())).data());
+        act(*window);
+    });
 }
 
 // Follows one widget being shown and hidden again, on the program clock. The hooks run inside
@@ -68,12 +73,8 @@ public:
     QList<Showing> showings;
     std::function<void()> onShow, onHide;
 
-    explicit ShownWatch(QWidget* widget);
-    ~ShownWatch() override;
+    explicit ShownWatch(QWidget* widget) { widget->installEventFilter(this); }
     bool eventFilter(QObject* object, QEvent* event) override;
-
-private:
-    QPointer<QWidget> widget;
 };
 
 // A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
