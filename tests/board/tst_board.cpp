@@ -3,7 +3,7 @@
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/units.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAccessible>
 #include <QFontInfo>
@@ -12,8 +12,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QtTest>
-
-#include <random>
 
 namespace {
 
@@ -172,11 +170,11 @@ void tst_board::handsRedrawnEvery600Seconds()
 {
     testing::CleanSlate(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
     // Every random draw is a hand being drawn: note when, on the program's clock.
-    std::mt19937 generator(7);
+    const auto generator = testing::SeededRnd(7);
     QList<float> drawnAt;
     forms::SetRndSource([&] {
         drawnAt << forms::Timer();
-        return float(generator() >> 8) / 16777216.0f;
+        return generator();
     });
     QString first, second;
     QTimer watch;

@@ -2,7 +2,7 @@
 #include "forms/program.h"
 #include "forms/units.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAction>
 #include <QLabel>
@@ -16,36 +16,24 @@
 namespace {
 
 // Notes every flash of the board's message label: its text and how long it stayed up.
-class FlashWatch : public QObject {
+class FlashWatch : public testing::ShownWatch {
 public:
-    struct Flash {
-        QString text;
-        float shown = 0.0f;
-        float hidden = -1.0f;
-    };
-    QList<Flash> flashes;
-    std::function<void()> afterEach; // runs when a flash has been hidden again
+    QStringList texts;
+    std::function<void()> duringFirst; // runs within the first flash's own wait
+    std::function<void()> afterEach;   // runs when a flash has been hidden again
 
-    explicit FlashWatch(QLabel* label) { label->installEventFilter(this); }
-
-    bool eventFilter(QObject* object, QEvent* event) override
+    explicit FlashWatch(QLabel* label)
+        : ShownWatch(label)
     {
-        if (event->type() == QEvent::Show) {
-            flashes.append({static_cast<QLabel*>(object)->text(), forms::Timer()});
-        } else if (event->type() == QEvent::Hide && !flashes.isEmpty()) {
-            flashes.last().hidden = forms::Timer();
+        onShow = [this, label] {
+            texts << label->text();
+            if (texts.size() == 1 && duringFirst)
+                QTimer::singleShot(0, this, duringFirst);
+        };
+        onHide = [this] {
             if (afterEach)
                 QTimer::singleShot(0, afterEach); // outside the flash
-        }
-        return false;
-    }
-
-    QStringList texts() const
-    {
-        QStringList all;
-        for (const Flash& f : flashes)
-            all << f.text;
-        return all;
+        };
     }
 };
 
@@ -58,7 +46,7 @@ void FlashUntil(FlashWatch& watch, qsizetype count)
         watch.afterEach = [&watch, count, previous] {
             if (previous)
                 previous();
-            if (watch.flashes.size() >= count)
+            if (watch.showings.size() >= count)
                 forms::End();
         };
         // A bound, should it never flash; it goes with this board, never ending a later test.
@@ -119,14 +107,14 @@ void tst_flash::activeMessagesFlashInTurn()
     FlashWatch watch(frmTrevolo::Instancia().lblSedu);
     FlashUntil(watch, flashes.size());
 
-    QCOMPARE(watch.texts(), flashes);
+    QCOMPARE(watch.texts, flashes);
     QCOMPARE(int(modGral::Actual), actualAfter);
-    for (const FlashWatch::Flash& f : watch.flashes) {
+    for (const testing::ShownWatch::Showing& f : watch.showings) {
         const float up = f.hidden - f.shown;
         QVERIFY2(up >= 0.24f && up < 2.0f, qPrintable(QString::number(up)));
     }
-    for (qsizetype i = 1; i < watch.flashes.size(); ++i) { // one a period, 5 s as designed
-        const float period = watch.flashes[i].shown - watch.flashes[i - 1].shown;
+    for (qsizetype i = 1; i < watch.showings.size(); ++i) { // one a period, 5 s as designed
+        const float period = watch.showings[i].shown - watch.showings[i - 1].shown;
         QVERIFY2(period > 4.0f && period < 8.0f, qPrintable(QString::number(period)));
     }
     QVERIFY(!frmTrevolo::Instancia().lblSedu->isVisible());
@@ -139,7 +127,7 @@ void tst_flash::offAndOnContinuesWithTheNext()
     FlashWatch watch(board.lblSedu);
     bool checkedWhileOff = true;
     watch.afterEach = [&] {
-        if (watch.flashes.size() != 2)
+        if (watch.showings.size() != 2)
             return;
         board.mnuAcc[1]->trigger(); // off
         checkedWhileOff = board.mnuAcc[1]->isChecked() || board.tSedu->isEnabled();
@@ -147,7 +135,7 @@ void tst_flash::offAndOnContinuesWithTheNext()
     };
     FlashUntil(watch, 3);
     QVERIFY(!checkedWhileOff);
-    QCOMPARE(watch.texts(), QStringList({"A", "B", "C"}));
+    QCOMPARE(watch.texts, QStringList({"A", "B", "C"}));
 }
 
 void tst_flash::closingTheEditorRestartsAtTheFirst()
@@ -157,15 +145,15 @@ void tst_flash::closingTheEditorRestartsAtTheFirst()
     FlashWatch watch(board.lblSedu);
     int actualAfterEditor = -1;
     watch.afterEach = [&] {
-        if (watch.flashes.size() != 2)
+        if (watch.showings.size() != 2)
             return;
-        QTimer::singleShot(20, [] { QApplication::activeModalWidget()->close(); });
+        testing::InModal(20, [](QWidget& editor) { editor.close(); });
         board.mnuArch[0]->trigger(); // returns once the editor is closed
         actualAfterEditor = modGral::Actual;
     };
     FlashUntil(watch, 3);
     QCOMPARE(actualAfterEditor, 0);
-    QCOMPARE(watch.texts(), QStringList({"A", "B", "A"}));
+    QCOMPARE(watch.texts, QStringList({"A", "B", "A"}));
     QCOMPARE(board.lblLetra.Count(), 26); // not built again
 }
 
@@ -175,33 +163,18 @@ void tst_flash::flashGoesOnBehindTheEditor()
     testing::FillStore({"*A", "*B"});
     frmTrevolo& board = frmTrevolo::Instancia();
     FlashWatch watch(board.lblSedu);
-    struct OpenEditorDuringFlash : QObject {
-        frmTrevolo& board;
-        FlashWatch& watch;
-        qsizetype atOpen = -1, atClose = -1;
-        bool upAtClose = true;
-        OpenEditorDuringFlash(frmTrevolo& b, FlashWatch& w)
-            : board(b)
-            , watch(w)
-        {
-        }
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Show && atOpen < 0)
-                QTimer::singleShot(0, this, [this] { // within the flash's own wait
-                    atOpen = watch.flashes.size();
-                    board.mnuArch[0]->trigger(); // returns once the editor is closed
-                    forms::End();
-                });
-            return false;
-        }
-    } during(board, watch);
-    board.lblSedu->installEventFilter(&during);
+    qsizetype atOpen = -1, atClose = -1;
+    bool upAtClose = true;
+    watch.duringFirst = [&] {
+        atOpen = watch.showings.size();
+        board.mnuArch[0]->trigger(); // returns once the editor is closed
+        forms::End();
+    };
     watch.afterEach = [&] {
         QWidget* editor = QApplication::activeModalWidget();
-        if (editor && watch.flashes.size() >= during.atOpen + 3 && during.atClose < 0) {
-            during.atClose = watch.flashes.size();
-            during.upAtClose = board.lblSedu->isVisible();
+        if (editor && watch.showings.size() >= atOpen + 3 && atClose < 0) {
+            atClose = watch.showings.size();
+            upAtClose = board.lblSedu->isVisible();
             editor->close();
         }
     };
@@ -210,17 +183,17 @@ void tst_flash::flashGoesOnBehindTheEditor()
         QTimer::singleShot(10000, &b, [] { forms::End(); }); // a bound, should the flash freeze
     });
 
-    QCOMPARE(during.atOpen, 1);
-    QVERIFY2(during.atClose >= 4, qPrintable(QString::number(during.atClose)));
+    QCOMPARE(atOpen, 1);
+    QVERIFY2(atClose >= 4, qPrintable(QString::number(atClose)));
     // The flash under way when the editor opened went after its quarter second all the same,
     // long before the next one (5 s) that it used to wait for; opening the editor takes part
     // of that time (3 clock seconds under Wine).
-    const float firstUp = watch.flashes[0].hidden - watch.flashes[0].shown;
+    const float firstUp = watch.showings[0].hidden - watch.showings[0].shown;
     QVERIFY2(firstUp >= 0.24f && firstUp < 4.0f, qPrintable(QString::number(firstUp)));
-    QVERIFY(!during.upAtClose);
+    QVERIFY(!upAtClose);
     // One a period behind the editor, after the first there, which its opening may delay.
-    for (qsizetype i = 3; i < during.atClose; ++i) {
-        const float period = watch.flashes[i].shown - watch.flashes[i - 1].shown;
+    for (qsizetype i = 3; i < atClose; ++i) {
+        const float period = watch.showings[i].shown - watch.showings[i - 1].shown;
         QVERIFY2(period > 4.0f && period < 8.0f, qPrintable(QString::number(period)));
     }
 }
@@ -249,26 +222,14 @@ void tst_flash::salirDuringAFlashEndsAtOnce()
 {
     testing::FillStore({"*A"});
     frmTrevolo& board = frmTrevolo::Instancia();
-    struct DuringFlash : QObject {
-        frmTrevolo& board;
-        float endedAt = -1.0f;
-        explicit DuringFlash(frmTrevolo& b)
-            : board(b)
-        {
-        }
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Show && endedAt < 0.0f)
-                QTimer::singleShot(0, this, [this] { // within the flash's own wait
-                    endedAt = forms::Timer();
-                    board.mnuArch[2]->trigger();
-                });
-            return false;
-        }
-    } during(board);
-    board.lblSedu->installEventFilter(&during);
+    FlashWatch watch(board.lblSedu);
+    float endedAt = -1.0f;
+    watch.duringFirst = [&] {
+        endedAt = forms::Timer();
+        board.mnuArch[2]->trigger();
+    };
     testing::RunBoardUntilEnd([](frmTrevolo& b) { b.mnuAcc[1]->trigger(); });
-    QVERIFY(during.endedAt >= 0.0f);
+    QVERIFY(endedAt >= 0.0f);
     QVERIFY(forms::Ending());
     QVERIFY(!board.isVisible());
     QVERIFY(!board.lblSedu->isVisible());

@@ -1,12 +1,10 @@
 #include "board/frmTrevolo.h"
 #include "forms/program.h"
 #include "forms/random.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QLabel>
 #include <QtTest>
-
-#include <random>
 
 namespace {
 
@@ -148,10 +146,10 @@ void tst_hands::onlyTheHandCaptionsChange()
 void tst_hands::propertiesOverManyBoards()
 {
     // A seeded generator of our own, so that every draw is seen: cell 1 must keep the first.
-    std::mt19937 generator(20261207);
+    const auto generator = testing::SeededRnd(20261207);
     QList<float> draws;
     forms::SetRndSource([&] {
-        draws << float(generator() >> 8) / 16777216.0f;
+        draws << generator();
         return draws.last();
     });
     const QString codes = QStringLiteral("IDJIJ");

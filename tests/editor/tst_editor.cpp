@@ -4,7 +4,7 @@
 #include "forms/program.h"
 #include "forms/units.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -830,28 +830,14 @@ void tst_editor::flashGoesOnWhileOpenAndHandsWait()
     testing::RunBoardUntilEnd([&](frmTrevolo& board) {
         board.mnuAcc[1]->trigger();
         QTimer::singleShot(0, [&] {
-            int flashes = 0;
-            struct Count : QObject {
-                int& n;
-                explicit Count(int& count)
-                    : n(count)
-                {
-                }
-                bool eventFilter(QObject*, QEvent* e) override
-                {
-                    n += e->type() == QEvent::Show;
-                    return false;
-                }
-            } count(flashes);
-            board.lblSedu->installEventFilter(&count);
+            const testing::ShownWatch flashes(board.lblSedu);
             handsBefore = testing::Hands(board);
-            QTimer::singleShot(1000, [&] { // more than 600 clock seconds with the editor open
-                flashesWhileOpen = flashes;
+            testing::InModal(1000, [&](QWidget& editor) { // the editor open over 600 clock seconds
+                flashesWhileOpen = int(flashes.showings.size());
                 handsWhileOpen = testing::Hands(board);
-                QApplication::activeModalWidget()->close();
+                editor.close();
             });
             board.mnuArch[0]->trigger();
-            board.lblSedu->removeEventFilter(&count);
             // The wait that ended meanwhile resumes now: the hands are drawn at once.
             QTimer::singleShot(30, [&] {
                 handsAfter = testing::Hands(board);

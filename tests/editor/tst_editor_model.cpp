@@ -12,7 +12,7 @@
 #include "forms/controls.h"
 #include "forms/textfile.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QApplication>
 #include <QDir>

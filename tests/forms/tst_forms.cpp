@@ -24,7 +24,7 @@ class tst_forms : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { testing::CleanSlate(); }
+    void init() { testing::CleanForms(); }
 
     void twipsThroughTheScreenDpi_data();
     void twipsThroughTheScreenDpi();
@@ -186,13 +186,12 @@ void tst_forms::timerTicksOnTheProgramClock()
     forms::SetClock(0.0, 1000.0); // 5000 clock ms are 5 real ms
     QObject owner;
     forms::IntervalTimer timer(&owner, interval, enabled);
-    int count = 0;
-    connect(&timer, &forms::IntervalTimer::Timer, [&count] { ++count; });
+    const QSignalSpy count(&timer, &forms::IntervalTimer::Timer);
     QTest::qWait(100);
     if (ticks)
-        QVERIFY2(count >= 3, qPrintable(QString::number(count)));
+        QVERIFY2(count.size() >= 3, qPrintable(QString::number(count.size())));
     else
-        QCOMPARE(count, 0);
+        QCOMPARE(count.size(), 0);
 }
 
 void tst_forms::timerStopsWhenTheProgramEnds()
@@ -200,13 +199,12 @@ void tst_forms::timerStopsWhenTheProgramEnds()
     forms::SetClock(0.0, 1000.0);
     QObject owner;
     forms::IntervalTimer timer(&owner, 1000, true);
-    int count = 0;
-    connect(&timer, &forms::IntervalTimer::Timer, [&count] { ++count; });
-    QTRY_VERIFY(count > 0);
+    const QSignalSpy count(&timer, &forms::IntervalTimer::Timer);
+    QTRY_VERIFY(count.size() > 0);
     forms::End();
-    const int atEnd = count;
+    const qsizetype atEnd = count.size();
     QTest::qWait(50);
-    QCOMPARE(count, atEnd);
+    QCOMPARE(count.size(), atEnd);
 }
 
 void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
@@ -256,17 +254,15 @@ void tst_forms::realInputBoxAnswersOrCancels()
     QFETCH(QString, expected);
     forms::SetBoxResponder({});
     QString title, label, startText;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        title = dialog->windowTitle();
-        label = dialog->labelText();
-        startText = dialog->textValue();
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(), QStringLiteral("2,5"));
+    testing::InModal<QInputDialog>(0, [&](QInputDialog& dialog) {
+        title = dialog.windowTitle();
+        label = dialog.labelText();
+        startText = dialog.textValue();
+        QTest::keyClicks(dialog.findChild<QLineEdit*>(), QStringLiteral("2,5"));
         if (accept)
-            dialog->accept();
+            dialog.accept();
         else
-            dialog->reject();
+            dialog.reject();
     });
     const QString answer =
         forms::InputBox(QStringLiteral("Introduzca el periodo"), QStringLiteral("Trevolo "));
@@ -285,15 +281,13 @@ struct ShownBox {
     QStringList captions;
 
     // Reads the next modal message box once it is open, then lets `answer` close it.
-    void readThen(std::function<void(QMessageBox*)> answer)
+    explicit ShownBox(std::function<void(QMessageBox&)> answer)
     {
-        QTimer::singleShot(0, [this, answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            icon = box->icon();
-            title = box->windowTitle();
-            text = box->text();
-            for (QAbstractButton* b : box->buttons())
+        testing::InModal<QMessageBox>(0, [this, answer](QMessageBox& box) {
+            icon = box.icon();
+            title = box.windowTitle();
+            text = box.text();
+            for (QAbstractButton* b : box.buttons())
                 captions << b->text();
             answer(box);
         });
@@ -305,8 +299,7 @@ struct ShownBox {
 void tst_forms::realMessageBoxIsInformation()
 {
     forms::SetBoxResponder({});
-    ShownBox shown;
-    shown.readThen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    ShownBox shown([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
     forms::MsgBox(QStringLiteral("No hay mensajes seleccionados"), forms::Icon::Information);
     QCOMPARE(shown.icon, QMessageBox::Information);
     QCOMPARE(shown.title, QStringLiteral("Trevolo"));
@@ -328,11 +321,10 @@ void tst_forms::realQuestionDefaultsToNo()
     QFETCH(QString, press);
     QFETCH(bool, yes);
     forms::SetBoxResponder({});
-    ShownBox shown;
-    shown.readThen([press](QMessageBox* box) {
+    ShownBox shown([press](QMessageBox& box) {
         if (press.isEmpty())
-            QTest::keyClick(box, Qt::Key_Return);
-        for (QAbstractButton* b : box->buttons())
+            QTest::keyClick(&box, Qt::Key_Return);
+        for (QAbstractButton* b : box.buttons())
             if (b->text() == press)
                 b->click();
     });

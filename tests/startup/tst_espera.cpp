@@ -1,7 +1,7 @@
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QTimer>
 #include <QtTest>

@@ -4,7 +4,7 @@
 #include "forms/units.h"
 #include "startup/frmSplash.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QApplication>
 #include <QLabel>

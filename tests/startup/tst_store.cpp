@@ -1,6 +1,6 @@
 #include "forms/textfile.h"
 #include "startup/modGral.h"
-#include "support/testing.h"
+#include "support/program.h"
 
 #include <QDir>
 #include <QFile>

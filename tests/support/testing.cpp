@@ -1,16 +1,13 @@
 #include "testing.h"
 
-#include "board/frmTrevolo.h"
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
 #include "forms/textfile.h"
-#include "startup/modGral.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
-#include <QLabel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtGlobal>
@@ -18,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <random>
 
 #ifndef Q_OS_WIN
 #include <pwd.h>
@@ -62,12 +60,6 @@ QByteArray NumberedLines(int count)
     for (int i = 1; i <= count; ++i)
         bytes += (i % 2 ? "*M" : "M") + QByteArray::number(i) + "\r\n";
     return bytes;
-}
-
-void FillStore(const QStringList& lines)
-{
-    modGral::VaciarMensajes();
-    modGral::LlenarMensajes(modGral::MensajesDe(lines));
 }
 
 BoxLog& Boxes()
@@ -140,7 +132,7 @@ void BecomeSelfAgain()
 }
 #endif
 
-void CleanSlate(double reading, double speed)
+void CleanForms(double reading, double speed)
 {
     // Under Wine the first text laid out reads every font of the system, a fraction of a second
     // that a fast clock would turn into minutes of the program's time: read them beforehand.
@@ -149,16 +141,9 @@ void CleanSlate(double reading, double speed)
     LimitFileSize(std::nullopt);
     QApplication::setApplicationName(QStringLiteral("Trevolo"));
     QStandardPaths::setTestModeEnabled(true); // never the user's own data folder
-    forms::SetFailureWords(modGral::PalabrasDeFallo());
-    frmTrevolo::Descargar();
     forms::ClearEnd();
-    FillStore({});
-    modGral::Actual = 0;
-    modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
-    modGral::HuellaMsg = {};
     folder = std::make_unique<QTemporaryDir>();
     forms::SetAppPath(folder->path());
-    modGral::ElegirCarpetaMsg();
     forms::SetClock(reading, speed);
     forms::SetRndSource({});
     Boxes() = BoxLog{};
@@ -182,41 +167,25 @@ void ScriptRnd(const QList<float>& values)
     });
 }
 
-namespace {
-
-// Runs `built` once the board stands in its cycle, within its first wait.
-void OnceBuilt(frmTrevolo& board, const std::function<void(frmTrevolo&)>& built)
+std::function<float()> SeededRnd(quint32 seed)
 {
-    QObject::connect(
-        &board, &frmTrevolo::Construido, &board, [&board, built] { built(board); },
-        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    return [generator = std::mt19937(seed)]() mutable {
+        return float(generator() >> 8) / 16777216.0f; // 24 bits: steps a float keeps exact up to 1
+    };
 }
 
-} // namespace
-
-void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built)
+bool ShownWatch::eventFilter(QObject*, QEvent* event)
 {
-    frmTrevolo& board = frmTrevolo::Instancia();
-    OnceBuilt(board, built);
-    board.show();
-    // The first activation runs Primero inside this wait; it returns when the program ends.
-    QTRY_VERIFY_WITH_TIMEOUT(forms::Ending(), 20000);
-}
-
-void RunBoard(const std::function<void(frmTrevolo&)>& inside)
-{
-    RunBoardUntilEnd([inside](frmTrevolo& board) {
-        inside(board);
-        forms::End();
-    });
-}
-
-QString Hands(const frmTrevolo& board)
-{
-    QString hands;
-    for (int n = 1; n <= 25; ++n)
-        hands += board.lblMano(n)->text();
-    return hands;
+    if (event->type() == QEvent::Show) {
+        showings.append(Showing{forms::Timer()});
+        if (onShow)
+            onShow();
+    } else if (event->type() == QEvent::Hide && !showings.isEmpty()) {
+        showings.last().hidden = forms::Timer();
+        if (onHide)
+            onHide();
+    }
+    return false;
 }
 
 } // namespace testing

@@ -1,23 +1,27 @@
 #pragma once
 
-#include "board/frmTrevolo.h"
 #include "forms/boxes.h"
 
+#include <QApplication>
 #include <QList>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
+#include <type_traits>
 
 namespace testing {
 
-// Every test starts here: no windows, the program not ending, an empty message store, the
-// clock reading `reading` and running `speed` times faster than real time, the real random
-// generator, every box answered by the log below, and the executable's folder a fresh empty
-// temporary one (see Folder()).
-void CleanSlate(double reading = 0.0, double speed = 1.0);
+// Every test of the platform layer starts here: the program not ending, the clock reading
+// `reading` and running `speed` times faster than real time, the real random generator, every
+// box answered by the log below, and the executable's folder a fresh empty temporary one (see
+// Folder()).
+void CleanForms(double reading = 0.0, double speed = 1.0);
 
-// The boxes shown since the last CleanSlate(), and the answers the input boxes and questions
+// The boxes shown since the last CleanForms(), and the answers the input boxes and questions
 // get in turn (an empty answer, as Cancel or "No" gives, once they run out).
 struct BoxLog {
     QList<forms::Box> shown;
@@ -35,32 +39,53 @@ QByteArray ReadMsg();
 // A msg.txt of `count` numbered CR LF lines, the odd ones active: "*M1", "M2", "*M3", ...
 QByteArray NumberedLines(int count);
 
-// The store from text lines, as a load of msg.txt would leave it.
-void FillStore(const QStringList& lines);
-
 // Random numbers that follow `values` in turn; running out fails the test loudly.
 void ScriptRnd(const QList<float>& values);
 
-// Shows the board and lets its first activation build it, as at start-up. `built` runs within
-// the cycle's first wait; the test's own events then run in the cycle until one of them ends
-// the program, and Primero returns.
-void RunBoardUntilEnd(const std::function<void(frmTrevolo&)>& built);
+// Numbers as Rnd() draws them, 0 <= r < 1 in steps of 2^-24, from a generator of our own seeded
+// with `seed`: the same ones every run.
+std::function<float()> SeededRnd(quint32 seed);
 
-// The same, ending the program as soon as `inside` returns.
-void RunBoard(const std::function<void(frmTrevolo&)>& inside);
+// Runs `act` from inside the next modal loop, on its window, `ms` real milliseconds after this
+// call. Without a modal `Window` then the test fails, and any other modal window is closed so
+// that its loop returns.
+template <class Window = QWidget>
+void InModal(int ms, std::type_identity_t<std::function<void(Window&)>> act)
+{
+    QTimer::singleShot(ms, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* window = qobject_cast<Window*>(modal);
+        if (modal && !window)
+            modal->close();
+        QVERIFY2(window, ("no modal " + QByteArray(Window::staticMetaObject.className())).data());
+        act(*window);
+    });
+}
+
+// Follows one widget being shown and hidden again, on the program clock. The hooks run inside
+// its Show and Hide events.
+class ShownWatch : public QObject {
+public:
+    struct Showing {
+        float shown;
+        float hidden = -1.0f; // still shown
+    };
+    QList<Showing> showings;
+    std::function<void()> onShow, onHide;
+
+    explicit ShownWatch(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override;
+};
 
 // A full disk: writes past `bytes` into any file fail (EFBIG; SIGXFSZ is ignored). Nothing
-// lifts the limit again, as does CleanSlate(). WhyNoFileSizeLimit() tells why a system has none.
+// lifts the limit again, as does CleanForms(). WhyNoFileSizeLimit() tells why a system has none.
 void LimitFileSize(std::optional<qint64> bytes);
 std::optional<QString> WhyNoFileSizeLimit();
 
 // Acts from now on as an ordinary user, for whom permissions count: "nobody", owning the
-// test's folder, when the tests run as root (until CleanSlate() or BecomeSelfAgain()); the user
+// test's folder, when the tests run as root (until CleanForms() or BecomeSelfAgain()); the user
 // running them otherwise. Returns why it cannot, or nothing.
 std::optional<QString> BecomeOrdinaryUser();
 void BecomeSelfAgain();
-
-// The 25 hand codes, cells 1 to 25, as one string.
-QString Hands(const frmTrevolo& board);
 
 } // namespace testing
