@@ -66,10 +66,9 @@ QWidget* nextTab(QWidget* from)
 // from the title bar.
 void WithEditor(const std::function<void(frmMsg&)>& inside)
 {
-    QTimer::singleShot(0, [inside] {
-        QPointer<frmMsg> editor = qobject_cast<frmMsg*>(QApplication::activeModalWidget());
-        QVERIFY(editor);
-        inside(*editor);
+    testing::InModal<frmMsg>(0, [inside](frmMsg& opened) {
+        QPointer<frmMsg> editor = &opened;
+        inside(opened);
         if (editor && editor->isVisible())
             editor->close();
     });
