@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh test
 build=${BENCH_BUILD:-build/bench} # another folder for a build of one's own
 echo "Building in $build ..." >&2
-cmake -S bench -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target trevolo wait_bench flash_bench >&2
-exec bash bench/measure.sh "$build/trevolo/src/trevolo" "$build/wait_bench" "$build/flash_bench"
+cmake --preset bench -B "$build" >/dev/null
+# The build preset knows only the preset's folder.
+cmake --build "$build" --parallel 2 >&2
+exec bash bench/measure.sh "$build/src/trevolo" "$build/bench/wait_bench" "$build/bench/flash_bench"

@@ -1,29 +1,60 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of Trevolo on a virtual X server: docs/*.png.
+# Takes the README's screenshots of Trevolo on virtual X servers, with the end-to-end tests'
+# harness: docs/*.png at 1024x768, and docs/screens/*.png on small and scaled screens.
 # Needs a build (scripts/run.sh or scripts/test.sh) and the test packages (scripts/setup.sh test).
+#   scripts/screenshots.sh [path/to/trevolo]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 9))
-cleanup() { kill "${app:-}" "${wm:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
+root=$(realpath "$(dirname "$0")/..")
+program=${1:-$root/build/default/src/trevolo}
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-export DISPLAY=$display
-sleep 1
-openbox >/dev/null 2>&1 & wm=$!
-cp build/default/src/trevolo "$work/"
-printf 'APRENDER ES DIVERTIDO\r\n*CONCENTRATE\r\n' >"$work/msg.txt"
-(cd "$work" && exec ./trevolo) >/dev/null 2>&1 & app=$!
+# Each screen is a run of its own, on an X server of that size: WIDTHxHEIGHT,SCALE.
+if [ -z "${SHOTS_SCREEN:-}" ]; then
+    mkdir -p "$root/docs/screens"
+    for screen in 1024x768,1 640x480,1 1280x400,1 1366x768,1.5 1920x1080,1 1920x1080,2; do
+        SHOTS_SCREEN=$screen bash "$0" "$program"
+    done
+    exit 0
+fi
 
-shot() { import -window root "$work/shot.png" && convert "$work/shot.png" -colors 64 "PNG8:$root/docs/$1.png"; }
-# Waits for what is asked, not for a fixed time: a busy machine starts slower.
-timeout 20 xdotool search --sync --onlyvisible --class trevolo >/dev/null
-sleep 0.5 && shot splash
-board=$(timeout 20 xdotool search --sync --onlyvisible --name '^Trevolo $' | head -1)
-sleep 1 && shot board
-xdotool windowactivate --sync "$board"
-xdotool key alt+a && sleep 0.5 && xdotool key m && sleep 1
-xdotool key Tab Tab && xdotool type 'respira hondo' && sleep 0.3 && shot editor
-echo "docs/splash.png docs/board.png docs/editor.png written"
+export E2E_TIME_LIMIT=60
+# shellcheck source=tests/e2e/harness.sh
+source "$root/tests/e2e/harness.sh" "$program"
+IFS=x, read -r E2E_SCREEN_W E2E_SCREEN_H scale <<<"$SHOTS_SCREEN"
+[ "$scale" = 1 ] || E2E_APP_ENV=("QT_SCALE_FACTOR=$scale")
+
+# shot NAME: the whole screen in docs/NAME.png, in 64 colours.
+shot() {
+    e2e_x import -window root "$E2E_DIR/shot.png"
+    convert "$E2E_DIR/shot.png" -colors 64 "PNG8:$root/docs/$1.png"
+    echo "docs/$1.png written"
+}
+
+e2e_start_x
+e2e_write_messages 'APRENDER ES DIVERTIDO' '*CONCENTRATE'
+e2e_launch
+e2e_wait 20 "splash window" e2e_some_window
+if [ "$SHOTS_SCREEN" = 1024x768,1 ]; then
+    sleep 0.5 && shot splash
+fi
+board=$(e2e_wait_board 20)
+e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
+sleep 1 # past the first paint
+name=${E2E_SCREEN_W}x$E2E_SCREEN_H
+[ "$scale" = 1 ] || name+=-scale$scale
+case $SHOTS_SCREEN in
+1024x768,1) shot board ;;
+*) shot "screens/board-$name" ;;
+esac
+
+# The editor, with a message typed; on the small screen, added to the list and highlighted.
+case $SHOTS_SCREEN in
+1024x768,1)
+    e2e_open_editor >/dev/null
+    e2e_key Tab Tab && e2e_x xdotool type 'respira hondo' && sleep 0.3 && shot editor
+    ;;
+640x480,1)
+    e2e_open_editor >/dev/null
+    e2e_key Tab Tab && e2e_x xdotool type 'respira' && e2e_key alt+a && sleep 0.5
+    e2e_key shift+Tab End && sleep 0.3 && shot screens/editor-640x480
+    ;;
+esac

@@ -34,6 +34,8 @@ cleanup() {
 trap cleanup EXIT
 
 in_chroot() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
+# The presets are read from the folder that cmake and ctest start in.
+in_source() { in_chroot env -C /trevolo/src "$@"; }
 
 start=$SECONDS
 if [ ! -e "$root/.trevolo-ready" ]; then
@@ -57,8 +59,8 @@ mount -t tmpfs -o mode=1777 shm "$root/dev/shm" && mounted+=("$root/dev/shm")
 
 # The same packages as here, from the same script; nothing when they are all there. The build
 # folder stays, so that a later run only builds what changed.
-rm -rf "$root/trevolo/src"
 mkdir -p "$root/trevolo/src"
+find "$root/trevolo/src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 tar -C "$src" --exclude=./build --exclude=./.git -cf - . | tar -C "$root/trevolo/src" -xf -
 in_chroot /trevolo/src/scripts/setup.sh build
 touch "$root/.trevolo-ready"
@@ -66,10 +68,8 @@ touch "$root/.trevolo-ready"
 echo "Chroot ready after $((SECONDS - start)) s:" \
     "Qt $(in_chroot dpkg-query -W -f '${Version}' qt6-base-dev), $(in_chroot g++ --version | head -1)"
 
-in_chroot cmake -S /trevolo/src -B /trevolo/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    >/dev/null
-in_chroot cmake --build /trevolo/build -j 2 2>&1 | tee "$root/trevolo/build.log"
+in_source cmake --preset default >/dev/null
+in_source cmake --build --preset default 2>&1 | tee "$root/trevolo/build.log"
 echo "Warnings in what was built: $(grep -c 'warning:' "$root/trevolo/build.log" || true)"
-in_chroot env QT_QPA_PLATFORM=offscreen ctest --test-dir /trevolo/build --output-on-failure \
-    -LE e2e
+in_source ctest --preset default -LE e2e
 echo "Debian 13 build and tests took $((SECONDS - start)) s"

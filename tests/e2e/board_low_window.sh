@@ -11,12 +11,8 @@ source "$(dirname "$0")/harness.sh"
 E2E_SCREEN_W=1280 E2E_SCREEN_H=440
 e2e_start
 board=$(e2e_wait_board 10)
-e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
-sleep 0.3 # past the first paint
-
-e2e_x import -window "$board" "$E2E_DIR/board.png"
+e2e_board_glyphs "$board"
 read -r _ _ _ menu < <(e2e_geometry "$board") # only for the window's height
-e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
 glyphs=$(wc -l <"$E2E_DIR/glyphs")
 tallest=$(awk '$2 > t { t = $2 } END { print t + 0 }' "$E2E_DIR/glyphs")
 lowest=$(awk '$2 + $4 > b { b = $2 + $4 } END { print b + 0 }' "$E2E_DIR/glyphs")

@@ -15,9 +15,7 @@ e2e_write_messages '*uno'
 e2e_launch
 board=$(e2e_wait_board 10)
 
-e2e_open_menu a
-e2e_key m
-editor=$(e2e_wait_editor)
+editor=$(e2e_open_editor)
 
 # Its frame, title bar and close button included, lies on the screen, centred over the board's.
 e2e_wait 3 "the editor's frame" e2e_frame_extents "$editor"

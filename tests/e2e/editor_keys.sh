@@ -15,9 +15,7 @@ e2e_launch
 board=$(e2e_wait_board 10)
 e2e_wait 5 "letters on the board" e2e_letters_drawn "$board"
 
-e2e_open_menu a
-e2e_key m
-editor=$(e2e_wait_editor)
+editor=$(e2e_open_editor)
 [[ $(e2e_net_wm_state "$editor") == *_NET_WM_STATE_MODAL* ]] || e2e_fail "the editor is not modal"
 read -r _ _ width height < <(e2e_geometry "$editor")
 # The "ñ" read from msg.txt reaches the list. (The row clips the top of the accent on a capital

@@ -17,19 +17,13 @@ e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
 flash_pixels() {
     e2e_x import -window root -crop 300x80+0+$((E2E_SCREEN_H / 2 - 40)) +repage \
         "$E2E_DIR/side.png" || e2e_fail "no screenshot"
-    convert "$E2E_DIR/side.png" -alpha off -fill black +opaque 'rgb(192,64,0)' \
-        -fill white -opaque 'rgb(192,64,0)' -format '%[fx:round(mean*w*h)]' info:
+    e2e_colour_pixels "$E2E_DIR/side.png" 'rgb(192,64,0)'
 }
 flash_shown() { [ "$(flash_pixels)" -gt 0 ]; }
 
 # A period of 1 s through "Temporizador", then "Activar Mensajes".
-e2e_open_menu c
-e2e_key Return
-input_shown() { e2e_windows_named '^Trevolo $' | grep -vx "$board" >/dev/null; }
-e2e_wait 3 "the period input box" input_shown
-e2e_key 1 Return
-input_gone() { e2e_none_named '^Trevolo $' '' "$board"; }
-e2e_wait 3 "input box closed" input_gone
+e2e_open_period "$board" >/dev/null
+e2e_enter_period "$board" 1
 e2e_open_menu c
 e2e_key m
 

@@ -20,8 +20,7 @@ look() {
     local middle=800x200+$((E2E_SCREEN_W / 2 - 400))+$((E2E_SCREEN_H / 2 - 100))
     e2e_x import -window root -crop "$middle" +repage "$E2E_DIR/middle.png" ||
         e2e_fail "no screenshot"
-    flash_pixels=$(convert "$E2E_DIR/middle.png" -alpha off -fill black +opaque 'rgb(192,64,0)' \
-        -fill white -opaque 'rgb(192,64,0)' -format '%[fx:round(mean*w*h)]' info:)
+    flash_pixels=$(e2e_colour_pixels "$E2E_DIR/middle.png" 'rgb(192,64,0)')
     [[ $flash_pixels =~ ^[0-9]+$ ]] || e2e_fail "no count of pixels: $flash_pixels"
 }
 flash_shown() { look && [ "$flash_pixels" -gt 0 ]; }
@@ -39,19 +38,11 @@ never_flashes() {
 
 e2e_wait 1 "the flash's label hidden at start" flash_hidden
 
-# "Temporizador", the first item of "Acciones": Alt+C, Enter.
-e2e_open_menu c
-e2e_key Return
-input_box() { e2e_windows_named '^Trevolo $' | grep -vx "$board" || true; }
-input_shown() { [ -n "$(input_box)" ]; }
-e2e_wait 3 'the period input box, titled "Trevolo "' input_shown
-input=$(input_box)
+input=$(e2e_open_period "$board")
 e2e_wait 3 "focus on the input box" e2e_is_active "$input"
 e2e_wait 5 "period question in the input box" \
     e2e_shows "$input" 'Introduzca el periodo de cambio de mensajes en segundos'
-e2e_key 1 Return
-input_gone() { e2e_none_named '^Trevolo $' '' "$board"; }
-e2e_wait 3 "input box closed after Enter" input_gone
+e2e_enter_period "$board" 1
 
 # A period alone starts nothing: two periods and more without a flash.
 never_flashes 2.5 "with the flash off"

@@ -166,20 +166,44 @@ E2E_APP_ENV=() # NAME=VALUE pairs for the program, e.g. another locale
 # build comes with its whole folder, and runs under Wine ($E2E_WINE, the build's wine.sh) with
 # nothing on its path: what it loads must be in that folder. $E2E_WINE_EXE, if set, is the
 # Windows path to start instead (e.g. from a drive letter mapped to the folder).
-e2e_launch() {
-    local command=(env QT_QPA_PLATFORM=xcb ./trevolo)
+e2e_copy_program() {
     if e2e_is_windows; then
         cp -r "$(dirname "$E2E_PROGRAM")/." "$E2E_APP_DIR/"
-        command=(env QT_QPA_PLATFORM=windows TREVOLO_WINEPATH=
-                 "${E2E_WINE:?no wine.sh of the Windows build}"
-                 "${E2E_WINE_EXE:-trevolo.exe}")
     else
         cp "$E2E_PROGRAM" "$E2E_APP_DIR/trevolo"
     fi
+}
+
+# Becomes the copy in $E2E_APP_DIR, with E2E_APP_ENV; run in a process of its own.
+e2e_exec_copy() {
+    local command=(env QT_QPA_PLATFORM=xcb ./trevolo)
+    if e2e_is_windows; then
+        command=(env QT_QPA_PLATFORM=windows TREVOLO_WINEPATH=
+                 "${E2E_WINE:?no wine.sh of the Windows build}"
+                 "${E2E_WINE_EXE:-trevolo.exe}")
+    fi
+    cd "$E2E_APP_DIR" && exec env LANG=C.UTF-8 "${E2E_APP_ENV[@]}" "${command[@]}"
+}
+
+# e2e_run_app COMMAND...: starts COMMAND, which is or starts the program (as another user, from
+# an installed copy...), as the program that the test watches and ends.
+e2e_run_app() {
     E2E_LAUNCHED_AT=$EPOCHREALTIME
-    (cd "$E2E_APP_DIR" && exec env LANG=C.UTF-8 "${E2E_APP_ENV[@]}" "${command[@]}" \
-        >"$E2E_DIR/app.log" 2>&1) &
+    "$@" >"$E2E_DIR/app.log" 2>&1 &
     E2E_APP_PID=$!
+}
+
+e2e_launch() {
+    e2e_copy_program
+    e2e_run_app e2e_exec_copy
+}
+
+# e2e_launch_another NAME: a further copy from the same folder, its output in
+# $E2E_DIR/NAME.log and its id in E2E_OTHER_PID; ended with the rest.
+e2e_launch_another() {
+    e2e_exec_copy >"$E2E_DIR/$1.log" 2>&1 &
+    E2E_OTHER_PID=$!
+    E2E_PIDS+=("$E2E_OTHER_PID")
 }
 
 e2e_start() {
@@ -254,6 +278,9 @@ e2e_program_windows() {
     [ "$status" -le 1 ] # 1: none found
 }
 
+# Some window of the program is mapped: the splash, at start-up.
+e2e_some_window() { [ -n "$(e2e_program_windows)" ]; }
+
 e2e_title() { e2e_x xdotool getwindowname "$1" 2>/dev/null; }
 
 # The mapped windows of the program (of the process $2 if given) whose title matches the
@@ -278,9 +305,9 @@ e2e_none_named() {
     [ -z "$(grep -vx "${3:-}" <<<"$windows")" ]
 }
 
-# The first, the oldest: the period's input box has the same title. (awk reads all, so that the
-# search never ends on a closed pipe.)
-e2e_board() { e2e_windows_named '^Trevolo $' | awk 'NR == 1'; }
+# The first, the oldest (of the process $1 if given): the period's input box has the same title.
+# (awk reads all, so that the search never ends on a closed pipe.)
+e2e_board() { e2e_windows_named '^Trevolo $' "${1:-}" | awk 'NR == 1'; }
 
 e2e_window_type() { e2e_x xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null || true; }
 
@@ -347,10 +374,11 @@ e2e_key() { e2e_x xdotool key --delay 50 "$@"; }
 
 e2e_menu_is_open() { [ -n "$(e2e_open_menus)" ]; }
 
-# Opens a menu of the board by its access key (e.g. e2e_open_menu a for "&Archivo").
+# Opens a menu of the board (of the process $2 if given) by its access key (e.g. e2e_open_menu a
+# for "&Archivo").
 e2e_open_menu() {
     local board
-    board=$(e2e_board)
+    board=$(e2e_board "${2:-}")
     [ -n "$board" ] || e2e_fail "no board window to open a menu on"
     e2e_focus "$board"
     e2e_key "alt+$1"
@@ -383,12 +411,17 @@ e2e_wait_editor() {
     echo "$editor"
 }
 
+# Alt+A, M on the board: the message editor, with the focus. Prints its id.
+e2e_open_editor() {
+    e2e_open_menu a
+    e2e_key m
+    e2e_wait_editor
+}
+
 # From the board, as a user adds a message: Alt+A M opens the editor, $1 is typed into the text
 # box (two Tabs from "Regresar"), Alt+A adds it and Alt+R saves and closes the editor.
 e2e_add_message() {
-    e2e_open_menu a
-    e2e_key m
-    e2e_wait_editor >/dev/null
+    e2e_open_editor >/dev/null
     e2e_key Tab Tab
     e2e_x xdotool type --delay 50 "$1"
     e2e_key alt+a
@@ -415,6 +448,29 @@ e2e_spy_has() { [ "$(e2e_spy_count "$1" .)" -ge "$2" ]; }
 
 # The number of lines of the spy record NAME that match the extended regular expression $2.
 e2e_spy_count() { grep -cE "$2" "$E2E_DIR/$1.spy" || true; }
+
+# "Temporizador", the first item of "Acciones" (Alt+C, Enter), asks for the period in an input
+# box titled as the board $1 is. Waits for it and prints its id.
+e2e_period_box() { e2e_windows_named '^Trevolo $' | grep -vx "$1" || true; }
+e2e_period_box_shown() { [ -n "$(e2e_period_box "$1")" ]; }
+e2e_open_period() {
+    e2e_open_menu c
+    e2e_key Return
+    e2e_wait 3 'the period input box, titled "Trevolo "' e2e_period_box_shown "$1"
+    e2e_period_box "$1"
+}
+
+# The keys of the period $2 into the box open over the board $1, then Enter closes it.
+e2e_enter_period() {
+    e2e_key "$2" Return
+    e2e_wait 3 "input box closed after Enter" e2e_none_named '^Trevolo $' '' "$1"
+}
+
+# The number of pixels of the picture $1 that are exactly of the colour $2 (e.g. 'rgb(0,0,255)').
+e2e_colour_pixels() {
+    convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
 
 # The share of the window's pixels darker than mid-grey, in percent.
 e2e_dark_percent() {
@@ -454,7 +510,16 @@ e2e_glyphs() {
             print g[1], g[2], g[3], g[4] }'
 }
 
-# The same, in a picture of the board.
+# The glyphs of the board $1 in $E2E_DIR/glyphs, as e2e_glyphs gives them, once its grid is drawn;
+# the picture stays in board.png.
+e2e_board_glyphs() {
+    e2e_wait 5 "grid on the board" e2e_grid_drawn "$1"
+    sleep 0.3 # past the first paint
+    e2e_x import -window "$1" "$E2E_DIR/board.png"
+    e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
+}
+
+# Ink below the menu bar, in a picture of the board.
 e2e_grid_in() {
     e2e_check "$(convert "$1" -crop +0+80 +repage -colorspace Gray -threshold 50% -negate \
         -format '%[fx:100*mean]' info:)" '>' 0.05

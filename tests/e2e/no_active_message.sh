@@ -15,8 +15,7 @@ e2e_wait 5 "letters on the board" e2e_letters_drawn "$board"
 information_icon() {
     local blue
     e2e_x import -window "$1" "$E2E_DIR/box.png" || e2e_fail "no screenshot of the box"
-    blue=$(convert "$E2E_DIR/box.png" -alpha off -fill black +opaque 'rgb(0,0,255)' \
-        -fill white -opaque 'rgb(0,0,255)' -format '%[fx:round(mean*w*h)]' info:)
+    blue=$(e2e_colour_pixels "$E2E_DIR/box.png" 'rgb(0,0,255)')
     [[ $blue =~ ^[0-9]+$ ]] || e2e_fail "no count of pixels: $blue"
     [ "$blue" -gt 20 ]
 }

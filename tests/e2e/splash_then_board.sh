@@ -10,8 +10,7 @@ e2e_start_x
 e2e_spy clients root _NET_CLIENT_LIST # the window manager's list of the windows it shows
 e2e_launch                            # and no msg.txt: an empty store, not an error
 
-some_window() { [ -n "$(e2e_program_windows)" ]; }
-e2e_wait 5 "splash window" some_window
+e2e_wait 5 "splash window" e2e_some_window
 splash_at=$EPOCHREALTIME
 mapfile -t windows < <(e2e_program_windows)
 [ ${#windows[@]} -eq 1 ] || e2e_fail "${#windows[@]} windows at start-up, expected the splash only"

@@ -13,10 +13,8 @@ e2e_start_x
 e2e_write_messages '*UNO'
 e2e_launch
 a=$E2E_APP_PID
-(cd "$E2E_APP_DIR" && exec env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 ./trevolo \
-    >"$E2E_DIR/app-b.log" 2>&1) &
-b=$!
-E2E_PIDS+=("$b")
+e2e_launch_another app-b
+b=$E2E_OTHER_PID
 
 # The mapped window of the copy $1 whose title is $2.
 window_of() { e2e_windows_named "^$2\$" "$1" | awk 'NR == 1'; }
@@ -31,10 +29,7 @@ msg_is() { e2e_expect_file "$E2E_MSG" "$@"; }
 
 # Alt+A, M on the board of copy $1, then the editor has the focus.
 open_editor() {
-    e2e_focus "$(window_of "$1" 'Trevolo ')"
-    e2e_key alt+a
-    e2e_wait 3 "menu of copy $1" e2e_menu_is_open
-    sleep 0.3 # Qt takes keys for the menu only once it has grabbed the keyboard
+    e2e_open_menu a "$1"
     e2e_key m
     e2e_wait 3 "editor of copy $1" shown "$1" 'Mensajes Subliminales'
     e2e_wait 3 "focus on the editor of copy $1" e2e_is_active \

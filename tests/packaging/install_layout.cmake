@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs a build into a scratch prefix and checks what lands where, and that the desktop
 # entry and the AppStream metadata pass their validators where these are installed.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -P install_layout.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES=path/to/sizes.txt -P install_layout.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -18,7 +18,8 @@ foreach(path bin/trevolo ${desktop} ${metainfo} share/icons/hicolor/scalable/app
         message(FATAL_ERROR "not installed: ${path}")
     endif()
 endforeach()
-foreach(size 16 24 32 48 64 128 256)
+file(STRINGS "${ICON_SIZES}" icon_sizes)
+foreach(size IN LISTS icon_sizes)
     if(NOT EXISTS "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/trevolo.png")
         message(FATAL_ERROR "no ${size}x${size} icon")
     endif()

@@ -64,16 +64,13 @@ home=$E2E_DIR/user
 mkdir -m 700 "$home" && mkdir -m 700 "$home/runtime"
 chown -R "$user:" "$home"
 e2e_start_x
-(exec setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
+e2e_run_app setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
     env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$home/runtime" \
-    LANG=C.UTF-8 QT_QPA_PLATFORM=xcb /usr/bin/trevolo >"$E2E_DIR/app.log" 2>&1) &
-E2E_APP_PID=$!
+    LANG=C.UTF-8 QT_QPA_PLATFORM=xcb /usr/bin/trevolo
 board=$(e2e_wait_board 10)
 [ "$(stat -c %U "/proc/$E2E_APP_PID")" = "$user" ] || e2e_fail "trevolo does not run as $user"
 
-e2e_open_menu a
-e2e_key m
-editor=$(e2e_wait_editor)
+editor=$(e2e_open_editor)
 e2e_wait 5 "the shipped message in the list" e2e_shows "$editor" 'BIENVENIDO'
 e2e_key Tab Tab
 e2e_x xdotool type --delay 30 'respira hondo'

@@ -50,8 +50,7 @@ e2e_log "installed: $(find "$folder" -type f | wc -l) files in Program Files\\Tr
 # Under Wine the whole prefix belongs to its user; Windows lets a standard user only read
 # Program Files.
 chmod -R a-w "$folder"
-as_user "$E2E_WINE" 'C:\Program Files\Trevolo\trevolo.exe' >"$E2E_DIR/app.log" 2>&1 &
-E2E_APP_PID=$!
+e2e_run_app as_user "$E2E_WINE" 'C:\Program Files\Trevolo\trevolo.exe'
 e2e_wait_board 30 >/dev/null
 e2e_add_message 'respira hondo'
 saved=$drive_c/users/$user/AppData/Roaming/Trevolo/msg.txt
