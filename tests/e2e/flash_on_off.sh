@@ -2,9 +2,9 @@
 # The flash as the user sees it: with the period set to 1 s through "Temporizador", nothing
 # flashes until "Activar Mensajes" is on; then the active message shows over the middle of the
 # board in its red-brown (RGB 192,64,0) and vanishes again, about once a second; switched off,
-# it shows no more.
+# it shows no more. On again, a save that leaves no message ticked stops it as well.
 set -euo pipefail
-export E2E_TIME_LIMIT=50
+export E2E_TIME_LIMIT=65
 # shellcheck source-path=SCRIPTDIR source=harness.sh
 source "$(dirname "$0")/harness.sh"
 
@@ -22,9 +22,12 @@ look() {
         e2e_fail "no screenshot"
     flash_pixels=$(e2e_colour_pixels "$E2E_DIR/middle.png" 'rgb(192,64,0)')
     [[ $flash_pixels =~ ^[0-9]+$ ]] || e2e_fail "no count of pixels: $flash_pixels"
+    # The letters' ink there, which a flash hides even when it has no text to show.
+    ink=$(convert "$E2E_DIR/middle.png" -colorspace Gray -threshold 50% -negate \
+        -format '%[fx:round(mean*w*h)]' info:)
 }
 flash_shown() { look && [ "$flash_pixels" -gt 0 ]; }
-flash_hidden() { look && [ "$flash_pixels" -eq 0 ]; }
+flash_hidden() { look && [ "$flash_pixels" -eq 0 ] && [ "$ink" -eq "${bare_ink:-$ink}" ]; }
 
 # Fails when the flash shows at any time within the next $1 seconds.
 never_flashes() {
@@ -37,6 +40,8 @@ never_flashes() {
 }
 
 e2e_wait 1 "the flash's label hidden at start" flash_hidden
+bare_ink=$ink
+[ "$bare_ink" -gt 0 ] || e2e_fail "no letters in the middle of the board to see a flash over"
 
 input=$(e2e_open_period "$board")
 e2e_wait 3 "focus on the input box" e2e_is_active "$input"
@@ -74,4 +79,14 @@ e2e_open_menu c
 e2e_key m
 sleep 0.6 # a flash under way when it is switched off still ends on its own
 never_flashes 2.5 "after switching off"
+
+e2e_open_menu c
+e2e_key m
+e2e_wait 4.5 "flash on again" flash_shown
+# Tab into the list, down to HOLA, Space unticks it, Alt+R saves.
+e2e_open_editor >/dev/null
+e2e_key Tab Down space alt+r
+e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
+e2e_expect_file "$E2E_MSG" 'APAGADO\r\nHOLA\r\n' "after unticking HOLA"
+never_flashes 2.5 "after a save that left no message ticked"
 e2e_app_running || e2e_fail "the program ended"
