@@ -72,7 +72,7 @@ void CargarMensajes()
     const forms::ReadResult leido = forms::ReadLines(ruta);
     HuellaMsg = leido.stamp;
     if (!leido.error.isEmpty()) {
-        LlenarMensajes(QList<Mensaje>());
+        LlenarMensajes({}); // nothing active
         forms::MsgBox(
             QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes, y el archivo "
                            "no se reemplazará sin preguntarle.")
