@@ -5,6 +5,7 @@
 #                            package test use
 #   scripts/setup.sh fuzz    the same as build, plus clang and libFuzzer
 #   scripts/setup.sh chroot  the same as build, plus debootstrap for the Debian 13 build
+#   scripts/setup.sh soak    the same as test, plus stress-ng, which keeps the cores busy
 #   scripts/setup.sh windows the same as test, plus MinGW-w64, Wine, NSIS and what fetches and
 #                            builds Qt's source, for the Windows build
 set -euo pipefail
@@ -19,6 +20,7 @@ windows) packages+=("${test_packages[@]}" g++-mingw-w64-x86-64-posix binutils-mi
                     wine wine64 nsis zip unzip perl x11-xkb-utils) ;;
 fuzz) packages+=(clang libclang-rt-dev) ;;
 chroot) packages+=(debootstrap) ;;
+soak) packages+=("${test_packages[@]}" stress-ng) ;;
 esac
 
 missing=()
