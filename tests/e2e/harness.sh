@@ -524,3 +524,52 @@ e2e_grid_in() {
     e2e_check "$(convert "$1" -crop +0+80 +repage -colorspace Gray -threshold 50% -negate \
         -format '%[fx:100*mean]' info:)" '>' 0.05
 }
+
+# --- the flash ------------------------------------------------------------------------------
+
+# The flash's label: centred on the board, in its red-brown (RGB 192,64,0).
+E2E_FLASH_COLOUR='#c04000'
+# The middle of the screen, where the flash shows over the letters: WxH+X+Y.
+e2e_middle() { echo "800x200+$((E2E_SCREEN_W / 2 - 400))+$((E2E_SCREEN_H / 2 - 100))"; }
+
+# e2e_watch CROP SECONDS [--until-seen]: looks at CROP (WxH+X+Y of the screen) for SECONDS,
+# every few hundredths of a second (screen_watch.cpp): "seconds flash-coloured dark" a look in
+# $E2E_DIR/watch, and the first look that shows the flash's colour in $E2E_DIR/watch.png; with
+# --until-seen, no further.
+e2e_watch() {
+    local tool=${E2E_SCREEN_WATCH:-$(dirname "$E2E_PROGRAM")/../tests/e2e/e2e_screen_watch}
+    [ -x "$tool" ] || e2e_fail "no screen_watch helper at $tool (CTest sets E2E_SCREEN_WATCH)"
+    rm -f "$E2E_DIR/watch.png"
+    timeout "$(awk -v s="$2" 'BEGIN { print s + 20 }')" env QT_QPA_PLATFORM=xcb \
+        "$tool" --keep "$E2E_DIR/watch.png" "${@:3}" "$1" "$2" "$E2E_FLASH_COLOUR" \
+        >"$E2E_DIR/watch" ||
+        e2e_fail "screen_watch failed on $1"
+    [ -s "$E2E_DIR/watch" ] || e2e_fail "screen_watch took no look"
+}
+
+# The flashes of the last watch, "start end" in seconds into it, an end of -1 for one still up
+# at the last look. A flash shows its colour or, when its message is empty, hides the letters'
+# ink under its grey band: with $1, the dark pixels of the bare board there, that counts too.
+e2e_flashes() {
+    awk -v bare="${1:-}" '{ up = $2 > 0 || (bare != "" && $3 != bare) }
+        up && !was { start = $1 } !up && was { print start, $1 } { was = up }
+        END { if (was) print start, -1 }' "$E2E_DIR/watch"
+}
+
+# Fails when the last watch saw a flash start, saying when, with $1 (the bare ink, as for
+# e2e_flashes) and $2 (what was done before). A flash already up at the first look is one under
+# way, which ends on its own: its quarter second, painted late by as much again on a loaded
+# machine, well within a second; stuck for a period (1 s in the tests) or more, it fails.
+e2e_no_new_flash() {
+    local first start end
+    first=$(awk 'NR == 1 { print $1 }' "$E2E_DIR/watch")
+    while read -r start end; do
+        if [ "$start" = "$first" ] && [ "$end" != -1 ] && e2e_check "$end" '<' 1; then
+            e2e_log "a flash under way $2 ended $end s into the watch"
+            continue
+        fi
+        e2e_fail "a message flashed $2 ($start s into the watch)"
+    done < <(e2e_flashes "$1")
+    e2e_log "no flash $2 in $(awk 'END { print $1 }' "$E2E_DIR/watch") s" \
+        "($(wc -l <"$E2E_DIR/watch") looks)"
+}
