@@ -22,9 +22,9 @@ source "$root/tests/e2e/harness.sh" "$program"
 IFS=x, read -r E2E_SCREEN_W E2E_SCREEN_H scale <<<"$SHOTS_SCREEN"
 [ "$scale" = 1 ] || E2E_APP_ENV=("QT_SCALE_FACTOR=$scale")
 
-# shot NAME: the whole screen in docs/NAME.png, in 64 colours.
+# shot NAME: the whole screen in docs/NAME.png, in 64 colours, once all is drawn.
 shot() {
-    e2e_x import -window root "$E2E_DIR/shot.png"
+    e2e_still_shot shot root
     convert "$E2E_DIR/shot.png" -colors 64 "PNG8:$root/docs/$1.png"
     echo "docs/$1.png written"
 }
@@ -34,11 +34,10 @@ e2e_write_messages 'APRENDER ES DIVERTIDO' '*CONCENTRATE'
 e2e_launch
 e2e_wait 20 "splash window" e2e_some_window
 if [ "$SHOTS_SCREEN" = 1024x768,1 ]; then
-    sleep 0.5 && shot splash
+    shot splash
 fi
 board=$(e2e_wait_board 20)
 e2e_wait 5 "grid on the board" e2e_grid_drawn "$board"
-sleep 1 # past the first paint
 name=${E2E_SCREEN_W}x$E2E_SCREEN_H
 [ "$scale" = 1 ] || name+=-scale$scale
 case $SHOTS_SCREEN in
@@ -50,11 +49,10 @@ esac
 case $SHOTS_SCREEN in
 1024x768,1)
     e2e_open_editor >/dev/null
-    e2e_key Tab Tab && e2e_x xdotool type 'respira hondo' && sleep 0.3 && shot editor
+    e2e_key Tab Tab && e2e_x xdotool type 'respira hondo' && shot editor
     ;;
 640x480,1)
-    e2e_open_editor >/dev/null
-    e2e_key Tab Tab && e2e_x xdotool type 'respira' && e2e_key alt+a && sleep 0.5
-    e2e_key shift+Tab End && sleep 0.3 && shot screens/editor-640x480
+    e2e_type_and_add "$(e2e_open_editor)" 'respira'
+    e2e_key shift+Tab End && shot screens/editor-640x480
     ;;
 esac

@@ -37,8 +37,11 @@ fi
 
 # From "Regresar", Tab enters the list; Alt+Q removes what it highlighted. The button clicks a
 # moment later.
-e2e_key Tab alt+q
-sleep 0.3
+crop=$(e2e_list_crop "$editor")
+e2e_key Tab
+e2e_still_shot list "$editor" "$crop"
+e2e_key alt+q
+e2e_wait 3 "the item gone from the list after Alt+Q" e2e_shot_changed list "$editor" "$crop"
 # The list to the text box, whose removed text the typing replaces; Return adds.
 e2e_key Tab
 e2e_x xdotool type --delay 30 'dos'

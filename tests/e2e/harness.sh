@@ -375,7 +375,8 @@ e2e_key() { e2e_x xdotool key --delay 50 "$@"; }
 e2e_menu_is_open() { [ -n "$(e2e_open_menus)" ]; }
 
 # Opens a menu of the board (of the process $2 if given) by its access key (e.g. e2e_open_menu a
-# for "&Archivo").
+# for "&Archivo"). Once the menu is mapped, Qt hands it every key that reaches the program,
+# whichever of its windows X gives them to.
 e2e_open_menu() {
     local board
     board=$(e2e_board "${2:-}")
@@ -383,7 +384,6 @@ e2e_open_menu() {
     e2e_focus "$board"
     e2e_key "alt+$1"
     e2e_wait 3 "menu open after Alt+$1" e2e_menu_is_open
-    sleep 0.3 # Qt takes keys for the menu only once it has grabbed the keyboard
 }
 
 e2e_board_shown() { [ -n "$(e2e_board)" ]; }
@@ -418,17 +418,68 @@ e2e_open_editor() {
     e2e_wait_editor
 }
 
-# From the board, as a user adds a message: Alt+A M opens the editor, $1 is typed into the text
-# box (two Tabs from "Regresar"), Alt+A adds it and Alt+R saves and closes the editor.
-e2e_add_message() {
-    e2e_open_editor >/dev/null
+# The inside of the editor $1's list, on the right half of the editor, as a crop of its picture:
+# only the list's items change it.
+e2e_list_crop() {
+    local width height
+    read -r _ _ width height < <(e2e_geometry "$1")
+    echo "$((width / 2 - 20))x$((height * 6 / 10))+$((width / 2 + 10))+$((height / 10))"
+}
+
+# e2e_type_and_add EDITOR TEXT: in the editor just opened (the focus on "Regresar"), two Tabs
+# reach the text box, TEXT is typed and Alt+A adds it; waits for the new item in the list.
+e2e_type_and_add() {
+    local crop
+    crop=$(e2e_list_crop "$1")
     e2e_key Tab Tab
-    e2e_x xdotool type --delay 50 "$1"
-    e2e_key alt+a
-    sleep 0.5 # the button clicks a moment later
+    e2e_x xdotool type --delay 50 "$2"
+    e2e_still_shot list "$1" "$crop"
+    e2e_key alt+a # the button clicks a moment later
+    e2e_wait 3 "new item in the list after Alt+A" e2e_shot_changed list "$1" "$crop"
+}
+
+# From the board, as a user adds a message: Alt+A M opens the editor, $1 is typed and added,
+# and Alt+R saves and closes the editor.
+e2e_add_message() {
+    e2e_type_and_add "$(e2e_open_editor)" "$1"
     e2e_key alt+r
     e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
 }
+
+# --- pictures -------------------------------------------------------------------------------
+
+# e2e_shot NAME WINDOW [CROP]: the window (an id, or root), cropped to CROP (WxH+X+Y) if given,
+# in $E2E_DIR/NAME.png.
+e2e_shot() {
+    local crop=()
+    [ -z "${3:-}" ] || crop=(-crop "$3" +repage)
+    e2e_x import -window "$2" "${crop[@]}" "$E2E_DIR/$1.png" 2>/dev/null
+}
+
+# Whether the pictures $E2E_DIR/$1.png and $2.png are the same, pixel for pixel.
+e2e_same_pictures() {
+    local pixels
+    # The number of pixels that differ, on standard error; the status says only whether any do.
+    pixels=$(compare -metric AE "$E2E_DIR/$1.png" "$E2E_DIR/$2.png" null: 2>&1) || true
+    [[ $pixels =~ ^[0-9]+$ ]] || e2e_fail "no comparison of $1 and $2: $pixels"
+    [ "$pixels" -eq 0 ]
+}
+
+# A new picture NAME, as e2e_shot takes it, the same as the one before.
+e2e_shot_still() {
+    [ ! -f "$E2E_DIR/$1.png" ] || mv "$E2E_DIR/$1.png" "$E2E_DIR/$1.before.png"
+    e2e_shot "$@" && [ -f "$E2E_DIR/$1.before.png" ] && e2e_same_pictures "$1.before" "$1"
+}
+
+# e2e_still_shot NAME WINDOW [CROP]: waits until two pictures in a row are the same, so that
+# what the program drew is all on the screen; the last one is NAME.png.
+e2e_still_shot() {
+    rm -f "$E2E_DIR/$1.png" "$E2E_DIR/$1.before.png"
+    e2e_wait 5 "a still picture of window $2" e2e_shot_still "$@"
+}
+
+# e2e_shot_changed NAME WINDOW [CROP]: the window differs now from NAME.png.
+e2e_shot_changed() { e2e_shot "$1.now" "${@:2}" && ! e2e_same_pictures "$1" "$1.now"; }
 
 # e2e_spy NAME WINDOW PROPERTY...: records every change of the properties of WINDOW (an id or
 # "root") to $E2E_DIR/NAME.spy, from the moment this returns. A change prints the property's
@@ -437,14 +488,23 @@ e2e_spy() {
     local name=$1 window=(-id "$2")
     [ "$2" = root ] && window=(-root)
     shift 2
-    xprop -spy "${window[@]}" "$@" >"$E2E_DIR/$name.spy" 2>&1 &
+    # It prints the values it starts with, and only then asks for the changes: it watches once a
+    # property of the test's own, set on the window, shows up changed. (A property whose name X
+    # does not know yet, xprop would not follow.)
+    e2e_x xprop "${window[@]}" -f _E2E_SPY 32c -set _E2E_SPY 0
+    xprop -spy "${window[@]}" "$@" _E2E_SPY >"$E2E_DIR/$name.spy" 2>&1 &
     E2E_PIDS+=($!)
-    # It first prints the values it starts with, once it watches.
-    e2e_wait 3 "xprop watching ${window[*]}" e2e_spy_has "$name" "$#"
-    sleep 0.2 # and it asks for the changes just after
+    e2e_wait 3 "xprop watching ${window[*]}" e2e_spy_sees "$name" "${window[@]}"
 }
 
-e2e_spy_has() { [ "$(e2e_spy_count "$1" .)" -ge "$2" ]; }
+E2E_SPY_PINGS=0
+e2e_spy_sees() {
+    local name=$1
+    shift
+    E2E_SPY_PINGS=$((E2E_SPY_PINGS + 1))
+    e2e_x xprop "$@" -f _E2E_SPY 32c -set _E2E_SPY "$E2E_SPY_PINGS"
+    grep -q '^_E2E_SPY(CARDINAL) = [1-9]' "$E2E_DIR/$name.spy"
+}
 
 # The number of lines of the spy record NAME that match the extended regular expression $2.
 e2e_spy_count() { grep -cE "$2" "$E2E_DIR/$1.spy" || true; }
@@ -514,8 +574,7 @@ e2e_glyphs() {
 # the picture stays in board.png.
 e2e_board_glyphs() {
     e2e_wait 5 "grid on the board" e2e_grid_drawn "$1"
-    sleep 0.3 # past the first paint
-    e2e_x import -window "$1" "$E2E_DIR/board.png"
+    e2e_still_shot board "$1"
     e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
 }
 

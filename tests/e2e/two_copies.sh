@@ -36,12 +36,9 @@ open_editor() {
         "$(window_of "$1" 'Mensajes Subliminales')"
 }
 
-# Types $1 into the text box (two Tabs from "Regresar"), Alt+A adds it; then Alt+R.
+# Types $2 into the text box of copy $1's editor, Alt+A adds it; then Alt+R.
 add_and_save() {
-    e2e_key Tab Tab
-    e2e_x xdotool type --delay 30 "$1"
-    e2e_key alt+a
-    sleep 0.5 # the button clicks a moment later
+    e2e_type_and_add "$(window_of "$1" 'Mensajes Subliminales')" "$2"
     e2e_key alt+r
 }
 
@@ -58,12 +55,12 @@ question() {
 }
 
 open_editor "$a"
-add_and_save 'de a'
+add_and_save "$a" 'de a'
 e2e_wait 3 "editor of copy A closed" gone "$a" 'Mensajes Subliminales'
 msg_is '*UNO\r\nDE A\r\n' "after the save of copy A"
 
 open_editor "$b"
-add_and_save 'de b'
+add_and_save "$b" 'de b'
 question "$b" 'DE A'
 msg_is '*UNO\r\nDE A\r\n' "while copy B asks"
 e2e_key Return

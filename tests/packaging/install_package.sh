@@ -72,9 +72,7 @@ board=$(e2e_wait_board 10)
 
 editor=$(e2e_open_editor)
 e2e_wait 5 "the shipped message in the list" e2e_shows "$editor" 'BIENVENIDO'
-e2e_key Tab Tab
-e2e_x xdotool type --delay 30 'respira hondo'
-e2e_key alt+a
+e2e_type_and_add "$editor" 'respira hondo'
 e2e_wait 5 "the new message in the list" e2e_shows "$editor" 'RESPIRA HONDO'
 e2e_key alt+r
 e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
