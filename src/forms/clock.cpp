@@ -35,6 +35,12 @@ float Timer()
     return float(std::fmod(reading, secondsPerDay));
 }
 
+float SecondsSince(float reading)
+{
+    const float passed = Timer() - reading;
+    return passed < 0.0f ? passed + float(secondsPerDay) : passed;
+}
+
 void SetClock(double reading, double speed)
 {
     Clock& c = clock();

@@ -6,6 +6,9 @@ namespace forms {
 // every timer interval is measured on it, so a faster clock speeds the whole program up alike.
 float Timer();
 
+// The clock's seconds since it read `reading`, counted on across midnight.
+float SecondsSince(float reading);
+
 // Tests: from now on the clock reads `reading` and runs `speed` times faster than real time.
 void SetClock(double reading, double speed);
 // Back to the local time of day.

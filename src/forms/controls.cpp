@@ -63,8 +63,22 @@ void ListBox::keyPressEvent(QKeyEvent* e)
 
 void ShowWhileWaiting(QWidget* widget, float seconds, void (*wait)(float))
 {
+    const float shownAt = Timer();
     widget->show();
-    QTimer::singleShot(RealMilliseconds(seconds), widget, &QWidget::hide);
+    // Hides the widget on time even while a modal window keeps the wait from returning. A timer
+    // may fire early (under Wine, by a tenth of its time), so it goes by the clock, and waits
+    // again for what is left.
+    QTimer hide;
+    hide.setSingleShot(true);
+    hide.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&hide, &QTimer::timeout, widget, [&] {
+        const float left = seconds - SecondsSince(shownAt);
+        if (left > 0.0f)
+            hide.start(RealMilliseconds(left));
+        else
+            widget->hide();
+    });
+    hide.start(RealMilliseconds(seconds));
     wait(seconds);
     widget->hide();
 }
