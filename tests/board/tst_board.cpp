@@ -194,6 +194,8 @@ void tst_board::handsRedrawnEvery600Seconds()
     float longestPause = 0.0f;
     for (qsizetype i = 1; i < drawnAt.size(); ++i)
         longestPause = std::max(longestPause, drawnAt[i] - drawnAt[i - 1]);
+    // 600 s as designed, less the wait's single-precision rounding; a loaded machine may end it
+    // a few real tenths of a second late, a few hundred clock seconds here.
     QVERIFY2(longestPause >= 599.0f && longestPause < 900.0f,
              qPrintable(QString::number(longestPause)));
 }

@@ -137,7 +137,7 @@ void tst_board_window::salirEndsTheProgramFromInsideAWait()
     QTimer::singleShot(20, [&board] { board.mnuArch[2]->trigger(); });
     QElapsedTimer elapsed;
     elapsed.start();
-    modGral::Espera(600.0f); // on the real clock
+    modGral::Espera(600.0f); // on the real clock, of which seconds are any machine's margin
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     QVERIFY(forms::Ending());
     QVERIFY(!board.isVisible());

@@ -76,7 +76,9 @@ e2e_fail() {
 e2e_x() { timeout --kill-after=2 5 "$@"; }
 
 # e2e_wait SECONDS DESCRIPTION COMMAND...: polls COMMAND until it succeeds; fails the test
-# after SECONDS.
+# after SECONDS. The limits are what a user would wait before calling the program stuck, far
+# longer than any machine takes: a limit measures no speed, and a loaded machine only waits
+# longer for the state.
 e2e_wait() {
     local limit=$1 what=$2 start=$EPOCHREALTIME
     shift 2

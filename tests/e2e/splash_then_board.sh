@@ -44,7 +44,10 @@ board=$(e2e_wait_board 5)
 board_seconds=$(e2e_since "$splash_at")
 e2e_log "splash gone $splash_seconds s after launch; board maximised $board_seconds s after" \
     "the splash was seen"
+# Three seconds of the time of day, in single precision: either end may be rounded by up to 1/256 s.
 e2e_check "$splash_seconds" '>=' 2.95 || e2e_fail "splash gone after $splash_seconds s, not 3"
+# Three seconds, and the board loaded and laid out: a tenth of a second here, and up to three
+# seconds for a loaded machine before a user would think it stuck.
 e2e_check "$board_seconds" '<' 6 || e2e_fail "board only $board_seconds s after the splash"
 
 [ "$(e2e_x xprop -id "$board" WM_NAME)" = 'WM_NAME(STRING) = "Trevolo "' ] ||

@@ -97,7 +97,9 @@ void tst_startup::splashForThreeSecondsThenTheBoard()
     QCOMPARE(watch.seen[1].what, QStringLiteral("splash gone"));
     QCOMPARE(watch.seen[2].what, QStringLiteral("board shown"));
     const float shownFor = watch.seen[1].clock - watch.seen[0].clock;
-    QVERIFY2(shownFor >= 3.0f && shownFor < 4.5f, qPrintable(QString::number(shownFor)));
+    // Three seconds as designed; a loaded machine may end the wait a real tenth of a second
+    // late, two seconds of this clock.
+    QVERIFY2(shownFor >= 3.0f && shownFor < 5.0f, qPrintable(QString::number(shownFor)));
     QVERIFY(frmTrevolo::Instancia().isVisible());
     QCOMPARE(watch.seen[2].numActivos, numActivos);
     QCOMPARE(testing::Boxes().shown.size(), boxes);
