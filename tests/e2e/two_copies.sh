@@ -68,6 +68,9 @@ e2e_wait 3 "question closed after Enter" gone "$b" 'Trevolo'
 shown "$b" 'Mensajes Subliminales' || e2e_fail "the editor of copy B closed after No"
 msg_is '*UNO\r\nDE A\r\n' "after No"
 
+# The window manager gives the focus back to the editor a moment after the box has gone.
+e2e_wait 3 "focus back on the editor of copy B" e2e_is_active \
+    "$(window_of "$b" 'Mensajes Subliminales')"
 e2e_key alt+r
 question "$b" 'DE A'
 e2e_key alt+s
