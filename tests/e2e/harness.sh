@@ -88,6 +88,11 @@ e2e_wait() {
     done
 }
 
+# A script that runs Wine in a prefix of its own sets this to the command that reaches that
+# prefix's wineserver (e.g. env WINEPREFIX=... wineserver): Wine's processes go on writing into
+# the prefix after the program, so they are ended, and waited for, before the folder goes.
+E2E_WINESERVER=()
+
 e2e_cleanup() {
     local status=$?
     if [ "$status" -ne 0 ] || [ -n "$E2E_FAILED" ]; then
@@ -104,6 +109,10 @@ e2e_cleanup() {
     local pid i
     if [ -n "$E2E_APP_PID" ]; then
         kill "$E2E_APP_PID" 2>/dev/null || true
+    fi
+    if [ ${#E2E_WINESERVER[@]} -gt 0 ]; then
+        "${E2E_WINESERVER[@]}" -k 2>/dev/null || true
+        "${E2E_WINESERVER[@]}" -w 2>/dev/null || true
     fi
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         kill "${E2E_PIDS[i]}" 2>/dev/null || true

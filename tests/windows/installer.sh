@@ -30,6 +30,7 @@ as_user() {
 }
 # Wine's processes of the prefix, the uninstaller's copy of itself among them, all ended.
 wine_settled() { as_user wineserver -w; }
+E2E_WINESERVER=(as_user wineserver)
 # C:\ as the prefix keeps it.
 drive_c=$prefix/drive_c
 folder="$drive_c/Program Files/Trevolo"

@@ -18,8 +18,7 @@ E2E_PROGRAM=$E2E_DIR/zip/$(basename "$E2E_PROGRAM" .zip)/trevolo.exe
 
 # A Wine prefix of the test's own, where T: is the program's folder.
 export TREVOLO_WINEPREFIX=$E2E_DIR/wine
-trap 'status=$?; WINEPREFIX=$TREVOLO_WINEPREFIX wineserver -k 2>/dev/null || true; (exit "$status")
-    e2e_cleanup' EXIT
+E2E_WINESERVER=(env WINEPREFIX="$TREVOLO_WINEPREFIX" wineserver)
 "$E2E_WINE" cmd.exe /c ver >/dev/null 2>&1 || e2e_fail "no Wine prefix in $TREVOLO_WINEPREFIX"
 ln -s "$E2E_APP_DIR" "$TREVOLO_WINEPREFIX/dosdevices/t:"
 E2E_WINE_EXE='T:\trevolo.exe'
