@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Ten launches in a row at scale 1 and ten at QT_SCALE_FACTOR=2: each time the letters are on
-# the board within half a second of the board window appearing.
+# the board within a second of the board window appearing.
 set -euo pipefail
 export E2E_TIME_LIMIT=150
 # shellcheck source-path=SCRIPTDIR source=harness.sh
@@ -27,9 +27,10 @@ for scale in 1 2; do
             e2e_check "$delay" '<' 3 || e2e_fail "scale $scale, launch $launch: no grid after 3 s"
         done
         e2e_log "scale $scale, launch $launch: grid $delay s after the board appeared (look $look)"
-        # A tenth of a second here; half a second is when a user would see a blank board, and
-        # leaves a loaded machine four tenths.
-        e2e_check "$delay" '<=' 0.5 ||
+        # A tenth of a second on a quiet machine, half a second on a very busy one. A board
+        # that waited for the window manager's word in vain would stand blank for the 3 s of
+        # the fallback; a second is already a blank board that a user notices.
+        e2e_check "$delay" '<=' 1 ||
             e2e_fail "scale $scale, launch $launch: grid only $delay s after the board"
         e2e_check "$delay" '<=' "$slowest" || slowest=$delay
         e2e_kill_app
