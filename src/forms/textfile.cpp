@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -78,11 +79,36 @@ QStringList splitLines(const QString& text)
 constexpr auto keepMarks =
     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
 
+// The text of `bytes` in `encoding`; none where they are not valid there.
+std::optional<QString> decoded(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding, keepMarks);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool systemIsUtf8()
+{
+    static const bool utf8 =
+        QByteArray(QStringEncoder(QStringConverter::System).encode(QStringView(u"\u00F1"))) ==
+        "\xC3\xB1";
+    return utf8;
+}
+
+bool beyondAscii(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; });
+}
+
 QByteArray encoded(const QString& text, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::SystemCodePage:
         return QStringEncoder(QStringConverter::System).encode(text);
+    case TextEncoding::Utf8:
+        return QStringEncoder(QStringConverter::Utf8).encode(text);
     case TextEncoding::Windows1252:
         return windows1252Encoder().encode(text);
     case TextEncoding::Utf8WithBom:
@@ -247,13 +273,21 @@ QString CopyToNewFile(const QString& from, const QString& to)
 
 DecodedLines DecodeLines(const QByteArray& bytes)
 {
-    const Marked* m = markedBy(bytes);
-    QStringDecoder decoder(m ? m->converter : QStringConverter::System, keepMarks);
-    const QString text = decoder.decode(m ? bytes.mid(m->mark.size()) : bytes);
-    // UTF-16 comes in pairs of bytes; Qt would turn an odd last one into U+FFFD unannounced.
-    const bool whole = !m || m->converter == QStringConverter::Utf8 || bytes.size() % 2 == 0;
-    if (whole && !decoder.hasError())
-        return {splitLines(text), m ? m->encoding : TextEncoding::SystemCodePage};
+    std::optional<QString> text;
+    if (const Marked* m = markedBy(bytes)) {
+        // UTF-16 comes in pairs of bytes; Qt would turn an odd last one into U+FFFD unannounced.
+        if ((m->converter == QStringConverter::Utf8 || bytes.size() % 2 == 0) &&
+            (text = decoded(QByteArrayView(bytes).sliced(m->mark.size()), m->converter)))
+            return {splitLines(*text), m->encoding};
+    } else {
+        // Notepad writes UTF-8 without a mark. Where the system's code page is another, text in
+        // that code page with a character beyond ASCII is hardly ever valid UTF-8 as well.
+        if (!systemIsUtf8() && beyondAscii(bytes) &&
+            (text = decoded(bytes, QStringConverter::Utf8)))
+            return {splitLines(*text), TextEncoding::Utf8};
+        if ((text = decoded(bytes, QStringConverter::System)))
+            return {splitLines(*text), TextEncoding::SystemCodePage};
+    }
     QStringDecoder cp1252 = windows1252Decoder();
     return {splitLines(cp1252.decode(bytes)), TextEncoding::Windows1252};
 }
@@ -271,7 +305,7 @@ QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
     // mark holds everything.
     QByteArray bytes;
     for (const TextEncoding candidate :
-         {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8WithBom}) {
+         {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8, TextEncoding::Utf8WithBom}) {
         bytes = encoded(text, candidate);
         if (DecodeLines(bytes).lines == lines) {
             encoding = candidate;
