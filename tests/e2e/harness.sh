@@ -430,6 +430,92 @@ e2e_add_message() {
     e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
 }
 
+# The editor from the keyboard alone, over the board $1: Alt+A, M opens it whole on the screen and
+# centred over the board; Tab into the list highlights its first message and Alt+Q takes it back
+# into the text box; Tab, typing $2 over it and Return add a new one; Alt+R saves and closes.
+e2e_editor_keyboard_only() {
+    local editor l r t b x y width height bl br bt bb bx by bwidth bheight off_centre off_middle
+    editor=$(e2e_open_editor)
+    # Its frame, title bar and close button included, lies on the screen, centred over the board's.
+    e2e_wait 3 "the editor's frame" e2e_frame_extents "$editor"
+    read -r l r t b < <(e2e_frame_extents "$editor")
+    read -r x y width height < <(e2e_geometry "$editor")
+    read -r bl br bt bb < <(e2e_frame_extents "$1")
+    read -r bx by bwidth bheight < <(e2e_geometry "$1")
+    e2e_log "editor frame $((x - l)),$((y - t)) $((width + l + r))x$((height + t + b))"
+    if [ $((x - l)) -lt 0 ] || [ $((y - t)) -lt 0 ] ||
+        [ $((x + width + r)) -gt "$E2E_SCREEN_W" ] || [ $((y + height + b)) -gt "$E2E_SCREEN_H" ]; then
+        e2e_fail "the editor reaches off the screen"
+    fi
+    # Twice the distance between the centres; within 2 pixels, a device-independent one at scale 2.
+    off_centre=$(((2 * x + width + r - l) - (2 * bx + bwidth + br - bl)))
+    off_middle=$(((2 * y + height + b - t) - (2 * by + bheight + bb - bt)))
+    if [ "${off_centre#-}" -gt 4 ] || [ "${off_middle#-}" -gt 4 ]; then
+        e2e_fail "the editor's frame is not centred over the board's ($off_centre, $off_middle half pixels)"
+    fi
+
+    # From "Regresar", Tab enters the list; Alt+Q removes what it highlighted. The button clicks a
+    # moment later.
+    e2e_key Tab alt+q
+    sleep 0.3
+    # The list to the text box, whose removed text the typing replaces; Return adds.
+    e2e_key Tab
+    e2e_x xdotool type --delay 30 "$2"
+    e2e_key Return
+    e2e_app_running || e2e_fail "the program ended"
+    [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ] || e2e_fail "Return closed the editor"
+    e2e_key alt+r
+    e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
+}
+
+# Pixels of the flash's colour at the screen's left, at the height of its middle: a long message
+# shows there on either side of the editor.
+e2e_flash_pixels() {
+    e2e_x import -window root -crop 300x80+0+$((E2E_SCREEN_H / 2 - 40)) +repage \
+        "$E2E_DIR/side.png" || e2e_fail "no screenshot"
+    e2e_colour_pixels "$E2E_DIR/side.png" 'rgb(192,64,0)'
+}
+e2e_flash_shown() { [ "$(e2e_flash_pixels)" -gt 0 ]; }
+
+# The editor opened while a long active message flashes on the board $1 does not freeze the
+# flash: with a period of 1 s, the message keeps coming and going behind the editor, and after
+# "Regresar" the program goes on.
+e2e_flash_behind_editor() {
+    local editor start up=0 gone=0 returns=0 looks=0
+    # A period of 1 s through "Temporizador", then "Activar Mensajes".
+    e2e_open_period "$1" >/dev/null
+    e2e_enter_period "$1" 1
+    e2e_open_menu c
+    e2e_key m
+
+    # "Mensajes Subliminales ..." chosen while a message is up.
+    e2e_open_menu a
+    e2e_wait 5 "a flash" e2e_flash_shown
+    e2e_key m
+    editor=$(e2e_wait_editor)
+
+    # Behind the editor the flash comes back after it has gone, twice within 12 s (four periods
+    # would do, but a loaded machine takes fewer looks).
+    start=$EPOCHREALTIME
+    while [ "$returns" -lt 2 ] && e2e_check "$(e2e_since "$start")" '<' 12; do
+        if e2e_flash_shown; then
+            [ "$gone" -eq 0 ] || returns=$((returns + 1))
+            up=1 gone=0
+        elif [ "$up" -eq 1 ]; then
+            gone=1
+        fi
+        looks=$((looks + 1))
+    done
+    e2e_log "$returns flashes came back behind the editor in $(e2e_since "$start") s ($looks looks)"
+    [ "$returns" -ge 2 ] || e2e_fail "the flash froze behind the editor: $returns returns in 12 s"
+
+    e2e_focus "$editor"
+    e2e_key alt+r
+    e2e_wait 3 "editor closed by Regresar" e2e_editor_gone
+    e2e_wait 3 "a flash after the editor" e2e_flash_shown
+    e2e_app_running || e2e_fail "the program ended"
+}
+
 # e2e_spy NAME WINDOW PROPERTY...: records every change of the properties of WINDOW (an id or
 # "root") to $E2E_DIR/NAME.spy, from the moment this returns. A change prints the property's
 # name at the start of a line, then its value.
@@ -502,21 +588,52 @@ e2e_grid_drawn() {
 }
 
 # Every glyph below the menu bar of a picture of the board, as a dark blob: "width height left
-# top" of each, top measured from 40 pixels down.
+# top" of each, top measured from $2 pixels down (40 by default, a menu bar at scale 1).
 e2e_glyphs() {
-    convert "$1" -crop +0+40 +repage -colorspace Gray -threshold 50% -negate \
+    convert "$1" -crop "+0+${2:-40}" +repage -colorspace Gray -threshold 50% -negate \
         -define connected-components:verbose=true -define connected-components:area-threshold=8 \
         -connected-components 8 null: | awk '$NF == "gray(255)" { split($2, g, /[x+]/);
             print g[1], g[2], g[3], g[4] }'
 }
 
-# The glyphs of the board $1 in $E2E_DIR/glyphs, as e2e_glyphs gives them, once its grid is drawn;
-# the picture stays in board.png.
+# The glyphs of the board $1 in $E2E_DIR/glyphs, as e2e_glyphs gives them (below $2 pixels),
+# once its grid is drawn; the picture stays in board.png.
 e2e_board_glyphs() {
     e2e_wait 5 "grid on the board" e2e_grid_drawn "$1"
     sleep 0.3 # past the first paint
     e2e_x import -window "$1" "$E2E_DIR/board.png"
-    e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
+    e2e_glyphs "$E2E_DIR/board.png" "${2:-}" >"$E2E_DIR/glyphs"
+}
+
+# The board $1 shows its 25 letters and 25 hand codes apart, each a blob of its own, in ten rows,
+# and none cut by the window's edges. $2: the menu bar's height at most, as for e2e_glyphs.
+e2e_check_grid_apart() {
+    local top=${2:-40} glyphs rows width height cut
+    e2e_board_glyphs "$1" "$top"
+    glyphs=$(wc -l <"$E2E_DIR/glyphs")
+    rows=$(awk '{ print $4 }' "$E2E_DIR/glyphs" | sort -n |
+        awk 'NR == 1 || $1 - top > 5 { rows++ } { top = $1 } END { print rows + 0 }')
+    read -r width height < <(identify -format '%w %h\n' "$E2E_DIR/board.png")
+    cut=$(awk -v w="$width" -v h=$((height - top)) \
+        '$3 == 0 || $4 == 0 || $3 + $1 >= w || $4 + $2 >= h' "$E2E_DIR/glyphs" | wc -l)
+    e2e_log "$glyphs glyphs in $rows rows, $cut of them cut by the window's edges"
+    [ "$glyphs" -eq 50 ] || e2e_fail "$glyphs glyphs on the board, expected 25 letters and 25 hands"
+    [ "$rows" -eq 10 ] || e2e_fail "the glyphs stand in $rows rows, expected 10"
+    [ "$cut" -eq 0 ] || e2e_fail "$cut glyphs cut by the window's edges"
+}
+
+# Seconds from $2 (an EPOCHREALTIME) until the board $1 shows its grid, timed when the picture
+# that shows it was taken, not when it is read, then the number of pictures taken. Fails after
+# $3 seconds.
+e2e_grid_delay() {
+    local delay look
+    for ((look = 1; ; look++)); do
+        e2e_x import -window "$1" "$E2E_DIR/look.ppm" || e2e_fail "no picture of the board"
+        delay=$(e2e_since "$2")
+        e2e_grid_in "$E2E_DIR/look.ppm" && break
+        e2e_check "$delay" '<' "$3" || e2e_fail "no grid $3 s after the board appeared"
+    done
+    echo "$delay $look"
 }
 
 # Ink below the menu bar, in a picture of the board.
