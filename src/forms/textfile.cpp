@@ -44,18 +44,46 @@ const Marked* markedBy(const QByteArray& bytes)
     return nullptr;
 }
 
-// Windows-1252 where Qt knows it, else its Latin-1 subset.
-QStringDecoder windows1252Decoder()
+#ifdef Q_OS_WIN
+// Qt without ICU, as built for Windows here, knows no code page by its name; Windows knows them.
+constexpr UINT windows1252 = 1252;
+
+QString fromWindows1252(const QByteArray& bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringConverter::Latin1);
+    QString text(
+        MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()), nullptr, 0),
+        Qt::Uninitialized);
+    MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(text.data()), int(text.size()));
+    return text;
 }
 
-QStringEncoder windows1252Encoder()
+QByteArray toWindows1252(const QString& text)
+{
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    QByteArray bytes(
+        WideCharToMultiByte(windows1252, 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr),
+        Qt::Uninitialized);
+    WideCharToMultiByte(windows1252, 0, wide, int(text.size()), bytes.data(), int(bytes.size()),
+                        nullptr, nullptr);
+    return bytes;
+}
+#else
+// Windows-1252 where Qt knows it, else its Latin-1 subset.
+QString fromWindows1252(const QByteArray& bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? decoder.decode(bytes)
+                             : QStringDecoder(QStringConverter::Latin1).decode(bytes);
+}
+
+QByteArray toWindows1252(const QString& text)
 {
     QStringEncoder encoder("windows-1252");
-    return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringConverter::Latin1);
+    return encoder.isValid() ? encoder.encode(text)
+                             : QStringEncoder(QStringConverter::Latin1).encode(text);
 }
+#endif
 
 QStringList splitLines(const QString& text)
 {
@@ -110,7 +138,7 @@ QByteArray encoded(const QString& text, TextEncoding encoding)
     case TextEncoding::Utf8:
         return QStringEncoder(QStringConverter::Utf8).encode(text);
     case TextEncoding::Windows1252:
-        return windows1252Encoder().encode(text);
+        return toWindows1252(text);
     case TextEncoding::Utf8WithBom:
     case TextEncoding::Utf16LeWithBom:
     case TextEncoding::Utf16BeWithBom:
@@ -288,8 +316,7 @@ DecodedLines DecodeLines(const QByteArray& bytes)
         if ((text = decoded(bytes, QStringConverter::System)))
             return {splitLines(*text), TextEncoding::SystemCodePage};
     }
-    QStringDecoder cp1252 = windows1252Decoder();
-    return {splitLines(cp1252.decode(bytes)), TextEncoding::Windows1252};
+    return {splitLines(fromWindows1252(bytes)), TextEncoding::Windows1252};
 }
 
 QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
