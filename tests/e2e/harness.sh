@@ -254,6 +254,14 @@ e2e_wait_exit() {
     E2E_APP_PID=
 }
 
+# Alt+A, S on the board: the program ends within $1 seconds, with exit code 0.
+e2e_salir() {
+    e2e_open_menu a
+    e2e_key s
+    e2e_wait_exit "$1"
+    [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "exit code $E2E_EXIT_CODE"
+}
+
 # User plus system CPU time of the program so far, in clock ticks.
 e2e_cpu_ticks() {
     local stat rest fields
