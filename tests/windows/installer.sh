@@ -94,7 +94,8 @@ chmod -R u+w "$folder"
 silently "$E2E_PROGRAM"
 [ "$status" -eq 0 ] || e2e_fail "the upgrade failed: $(cat "$E2E_DIR/setup.log")"
 e2e_expect_file "$saved" 'RESPIRA HONDO\r\n' "of the user after the upgrade"
-entries=$(as_user "$E2E_WINE" reg query "$programs" /s | tr -d '\r' | grep -c 'DisplayName.*REG_SZ *Trevolo$')
+entries=$(as_user "$E2E_WINE" reg query "$programs" /s | tr -d '\r' |
+    awk '$1 == "DisplayName" && $3 == "Trevolo" { n++ } END { print n + 0 }')
 [ "$entries" -eq 1 ] || e2e_fail "$entries entries of Trevolo among the installed programs"
 [ "$(entry DisplayVersion)" = "$(version "$E2E_PROGRAM")" ] || e2e_fail "registered as $(entry DisplayVersion)"
 [ "$(entry DisplayIcon)" = 'C:\Program Files\Trevolo\trevolo.exe' ] || e2e_fail "icon: $(entry DisplayIcon)"
