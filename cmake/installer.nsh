@@ -16,7 +16,7 @@ Function ${un}TrevoloClosed
       "Trevolo está abierto, y mientras lo esté sus archivos no se pueden reemplazar ni quitar.$\n$\nCierre Trevolo y pulse «Reintentar», o pulse «Cancelar» para dejarlo todo como está." \
       /SD IDCANCEL IDRETRY check
     SetErrorLevel 2
-    Quit
+    Abort
   closed:
     FileClose $R8
   done:

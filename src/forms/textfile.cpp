@@ -193,6 +193,14 @@ QString reasonFor(const QSaveFile& file)
         return said(&FailureWords::denied, text);
     if (text == QSaveFile::tr("Filename refers to a directory"))
         return said(&FailureWords::folder, text);
+#ifdef Q_OS_WIN
+    // Windows refuses to replace a file that another program holds open as if this user might
+    // not write it; the file then cannot even be read.
+    QFile held(file.fileName());
+    if (text == qt_error_string(ERROR_ACCESS_DENIED) && !held.open(QIODevice::ReadOnly) &&
+        held.errorString() == qt_error_string(ERROR_SHARING_VIOLATION))
+        return said(&FailureWords::held, text);
+#endif
     return reasonFor(text);
 }
 

@@ -618,12 +618,16 @@ e2e_board_glyphs() {
 e2e_check_grid_apart() {
     local top=${2:-40} glyphs rows width height cut
     e2e_board_glyphs "$1" "$top"
+    read -r width height < <(identify -format '%w %h\n' "$E2E_DIR/board.png")
+    # At 150 and 200 % Wine leaves a strip at the bottom of the window unpainted, black and as
+    # wide as the window: its X window is taller than the inside the program is given.
+    awk -v w="$width" '$1 < w' "$E2E_DIR/glyphs" >"$E2E_DIR/glyphs.apart"
+    mv "$E2E_DIR/glyphs.apart" "$E2E_DIR/glyphs"
     glyphs=$(wc -l <"$E2E_DIR/glyphs")
     rows=$(awk '{ print $4 }' "$E2E_DIR/glyphs" | sort -n |
         awk 'NR == 1 || $1 - top > 5 { rows++ } { top = $1 } END { print rows + 0 }')
-    read -r width height < <(identify -format '%w %h\n' "$E2E_DIR/board.png")
-    cut=$(awk -v w="$width" -v h=$((height - top)) \
-        '$3 == 0 || $4 == 0 || $3 + $1 >= w || $4 + $2 >= h' "$E2E_DIR/glyphs" | wc -l)
+    cut=$(awk -v w="$width" -v h=$((height - top)) '$3 == 0 || $3 + $1 >= w || $4 + $2 >= h' \
+        "$E2E_DIR/glyphs" | wc -l)
     e2e_log "$glyphs glyphs in $rows rows, $cut of them cut by the window's edges"
     [ "$glyphs" -eq 50 ] || e2e_fail "$glyphs glyphs on the board, expected 25 letters and 25 hands"
     [ "$rows" -eq 10 ] || e2e_fail "the glyphs stand in $rows rows, expected 10"

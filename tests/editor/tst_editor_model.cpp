@@ -36,7 +36,12 @@
 namespace {
 
 constexpr quint64 defaultSeed = 20240611;
+#ifdef Q_OS_WIN
+// Under Wine, where every file operation goes through its server, 500 would take two minutes.
+constexpr int defaultSessions = 100;
+#else
 constexpr int defaultSessions = 500;
+#endif
 constexpr int capacity = modGral::CapacidadMensajes;
 
 // ---------------------------------------------------------------------------------------------

@@ -52,6 +52,10 @@ registered() { [ -n "$(entry UninstallString)" ]; }
 silently() {
     status=0
     as_user "$E2E_WINE" "$1" /S "${@:2}" >"$E2E_DIR/setup.log" 2>&1 || status=$?
+}
+# The same, then every process that it started ended.
+settled() {
+    silently "$@"
     wine_settled
 }
 # $@ run silently while Trevolo runs: it ends with exit code 2 before it changes anything.
@@ -68,7 +72,7 @@ start_installed() {
 }
 
 e2e_start_x
-silently "$older"
+settled "$older"
 [ "$status" -eq 0 ] || e2e_fail "the silent install failed: $(cat "$E2E_DIR/setup.log")"
 [ -f "$folder/trevolo.exe" ] || e2e_fail "not installed in Program Files: $(ls "$drive_c/Program Files")"
 [ -f "$menu/Trevolo.lnk" ] || e2e_fail "no Start-menu entry: $(ls "$menu" 2>&1)"
@@ -91,7 +95,7 @@ written=$(find "$folder" -newer "$E2E_DIR/installed" -print)
 chmod -R u+w "$folder"
 
 # The newer version over it: the old one uninstalled first, the user's messages kept.
-silently "$E2E_PROGRAM"
+settled "$E2E_PROGRAM"
 [ "$status" -eq 0 ] || e2e_fail "the upgrade failed: $(cat "$E2E_DIR/setup.log")"
 e2e_expect_file "$saved" 'RESPIRA HONDO\r\n' "of the user after the upgrade"
 entries=$(as_user "$E2E_WINE" reg query "$programs" /s | tr -d '\r' |
@@ -114,7 +118,7 @@ stops_while_running 'C:\Program Files\Trevolo\Uninstall.exe' '_?=C:\Program File
 e2e_log "with Trevolo running, the installer and the uninstaller change nothing (exit code 2)"
 e2e_salir 10
 
-silently 'C:\Program Files\Trevolo\Uninstall.exe'
+settled 'C:\Program Files\Trevolo\Uninstall.exe'
 [ "$status" -eq 0 ] || e2e_fail "the silent uninstall failed: $(cat "$E2E_DIR/setup.log")"
 [ ! -e "$folder" ] || e2e_fail "left in Program Files: $(find "$folder")"
 [ ! -e "$menu" ] || e2e_fail "left in the Start menu: $(find "$menu")"
