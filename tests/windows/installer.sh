@@ -113,8 +113,9 @@ find "$folder" -type f -printf '%P %s %T@\n' | sort >"$E2E_DIR/files"
 start_installed
 stops_while_running "$E2E_PROGRAM"
 # In place (_?=), as an upgrade runs it, so that the exit code is its own: started otherwise, the
-# uninstaller runs from a copy of itself.
-stops_while_running 'C:\Program Files\Trevolo\Uninstall.exe' '_?=C:\Program Files\Trevolo'
+# uninstaller runs from a copy of itself. Its folder runs to the end of the command line, where
+# Wine would put it in quotes as one argument with a blank.
+stops_while_running 'C:\Program Files\Trevolo\Uninstall.exe' '_?=C:\Program' 'Files\Trevolo'
 e2e_log "with Trevolo running, the installer and the uninstaller change nothing (exit code 2)"
 e2e_salir 10
 
