@@ -51,15 +51,22 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/src/resources/trevolo.ico)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN trevolo.exe)
+# Installed programs show its size (cmake/installer.nsh).
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
+    "!insertmacro TrevoloEstimatedSize ${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}")
 # CMake's installer script, in Spanish only: its own lists every language, English first.
 file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in nsis)
 string(REPLACE "!insertmacro MUI_LANGUAGE \"English\"" "!insertmacro MUI_LANGUAGE_SPANISH" nsis
        "${nsis}")
 string(REGEX REPLACE "  !insertmacro MUI_LANGUAGE \"[A-Za-z]+\"[^\n]*\n" "" nsis "${nsis}")
 string(REPLACE "MUI_LANGUAGE_SPANISH" "MUI_LANGUAGE \"Spanish\"" nsis "${nsis}")
+# Its words in Spanish, and an upgrade and an uninstall that wait for Trevolo to be closed
+# before they remove anything (cmake/installer.nsh).
 foreach(words IN ITEMS
         "is already installed. $\\n$\\nDo you want to uninstall the old version before installing the new one?|ya está instalado.$\\n$\\n¿Desinstalar la versión anterior antes de instalar la nueva?"
-        "\"Uninstall failed.\"|\"No se pudo desinstalar.\"")
+        "\"Uninstall failed.\"|\"No se pudo desinstalar.\""
+        "  ExecWait '\"$0\" /S _?=$3'|  Push $3\n  Call TrevoloClosed\n  ExecWait '\"$0\" /S _?=$3'"
+        "Function un.onInit\n|Function un.onInit\n  Push $INSTDIR\n  Call un.TrevoloClosed\n")
     string(REPLACE "|" ";" words "${words}")
     list(GET words 0 english)
     list(GET words 1 spanish)
@@ -73,7 +80,8 @@ endforeach()
 # script is UTF-8 with its mark).
 string(ASCII 239 187 191 utf8_mark)
 string(REGEX REPLACE "^${utf8_mark}" "" nsis "${nsis}")
-file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in "${utf8_mark}Target amd64-unicode\n${nsis}")
+file(WRITE ${CMAKE_BINARY_DIR}/nsis/NSIS.template.in
+     "${utf8_mark}Target amd64-unicode\n!include /CHARSET=UTF8 \"${CMAKE_CURRENT_LIST_DIR}/installer.nsh\"\n${nsis}")
 set(CPACK_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis)
 
 # Cross-built: the tests run under Wine.

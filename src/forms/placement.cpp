@@ -58,18 +58,19 @@ private:
         QMetaObject::invokeMethod(window, activate, Qt::QueuedConnection);
     }
 
-    // Maximised, and the window manager has given the window, frame included, the screen's free
-    // area. The frame's sides and the inside are each rounded to device-independent pixels, so
-    // at a scale factor other than 1 they can add up to a pixel or two more or less than the
-    // area.
+    // Maximised, and the window fills the screen's free area: its inside lies within the area and
+    // its frame covers it. On Windows a maximised frame reaches past the area, its borders off
+    // the screen. The frame's sides and the inside are each rounded to device-independent
+    // pixels, so at a scale factor other than 1 they can add up to a pixel or two more or less
+    // than the area.
     bool settled() const
     {
         constexpr int roundingSlack = 2;
-        const QSize frame = window->frameGeometry().size();
-        const QSize area = window->screen()->availableGeometry().size();
+        const QMargins slack(roundingSlack, roundingSlack, roundingSlack, roundingSlack);
+        const QRect area = window->screen()->availableGeometry();
         return window->windowState() == Qt::WindowMaximized &&
-               qAbs(frame.width() - area.width()) <= roundingSlack &&
-               qAbs(frame.height() - area.height()) <= roundingSlack;
+               window->frameGeometry().contains(area - slack) &&
+               (area + slack).contains(window->geometry());
     }
 
     QWidget* window;

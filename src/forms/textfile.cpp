@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -43,18 +44,46 @@ const Marked* markedBy(const QByteArray& bytes)
     return nullptr;
 }
 
-// Windows-1252 where Qt knows it, else its Latin-1 subset.
-QStringDecoder windows1252Decoder()
+#ifdef Q_OS_WIN
+// Qt without ICU, as built for Windows here, knows no code page by its name; Windows knows them.
+constexpr UINT windows1252 = 1252;
+
+QString fromWindows1252(const QByteArray& bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringConverter::Latin1);
+    QString text(
+        MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()), nullptr, 0),
+        Qt::Uninitialized);
+    MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(text.data()), int(text.size()));
+    return text;
 }
 
-QStringEncoder windows1252Encoder()
+QByteArray toWindows1252(const QString& text)
+{
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    QByteArray bytes(
+        WideCharToMultiByte(windows1252, 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr),
+        Qt::Uninitialized);
+    WideCharToMultiByte(windows1252, 0, wide, int(text.size()), bytes.data(), int(bytes.size()),
+                        nullptr, nullptr);
+    return bytes;
+}
+#else
+// Windows-1252 where Qt knows it, else its Latin-1 subset.
+QString fromWindows1252(const QByteArray& bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? decoder.decode(bytes)
+                             : QStringDecoder(QStringConverter::Latin1).decode(bytes);
+}
+
+QByteArray toWindows1252(const QString& text)
 {
     QStringEncoder encoder("windows-1252");
-    return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringConverter::Latin1);
+    return encoder.isValid() ? encoder.encode(text)
+                             : QStringEncoder(QStringConverter::Latin1).encode(text);
 }
+#endif
 
 QStringList splitLines(const QString& text)
 {
@@ -78,13 +107,38 @@ QStringList splitLines(const QString& text)
 constexpr auto keepMarks =
     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
 
+// The text of `bytes` in `encoding`; none where they are not valid there.
+std::optional<QString> decoded(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding, keepMarks);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool systemIsUtf8()
+{
+    static const bool utf8 =
+        QByteArray(QStringEncoder(QStringConverter::System).encode(QStringView(u"\u00F1"))) ==
+        "\xC3\xB1";
+    return utf8;
+}
+
+bool beyondAscii(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; });
+}
+
 QByteArray encoded(const QString& text, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::SystemCodePage:
         return QStringEncoder(QStringConverter::System).encode(text);
+    case TextEncoding::Utf8:
+        return QStringEncoder(QStringConverter::Utf8).encode(text);
     case TextEncoding::Windows1252:
-        return windows1252Encoder().encode(text);
+        return toWindows1252(text);
     case TextEncoding::Utf8WithBom:
     case TextEncoding::Utf16LeWithBom:
     case TextEncoding::Utf16BeWithBom:
@@ -139,6 +193,14 @@ QString reasonFor(const QSaveFile& file)
         return said(&FailureWords::denied, text);
     if (text == QSaveFile::tr("Filename refers to a directory"))
         return said(&FailureWords::folder, text);
+#ifdef Q_OS_WIN
+    // Windows refuses to replace a file that another program holds open as if this user might
+    // not write it; the file then cannot even be read.
+    QFile held(file.fileName());
+    if (text == qt_error_string(ERROR_ACCESS_DENIED) && !held.open(QIODevice::ReadOnly) &&
+        held.errorString() == qt_error_string(ERROR_SHARING_VIOLATION))
+        return said(&FailureWords::held, text);
+#endif
     return reasonFor(text);
 }
 
@@ -247,15 +309,22 @@ QString CopyToNewFile(const QString& from, const QString& to)
 
 DecodedLines DecodeLines(const QByteArray& bytes)
 {
-    const Marked* m = markedBy(bytes);
-    QStringDecoder decoder(m ? m->converter : QStringConverter::System, keepMarks);
-    const QString text = decoder.decode(m ? bytes.mid(m->mark.size()) : bytes);
-    // UTF-16 comes in pairs of bytes; Qt would turn an odd last one into U+FFFD unannounced.
-    const bool whole = !m || m->converter == QStringConverter::Utf8 || bytes.size() % 2 == 0;
-    if (whole && !decoder.hasError())
-        return {splitLines(text), m ? m->encoding : TextEncoding::SystemCodePage};
-    QStringDecoder cp1252 = windows1252Decoder();
-    return {splitLines(cp1252.decode(bytes)), TextEncoding::Windows1252};
+    std::optional<QString> text;
+    if (const Marked* m = markedBy(bytes)) {
+        // UTF-16 comes in pairs of bytes; Qt would turn an odd last one into U+FFFD unannounced.
+        if ((m->converter == QStringConverter::Utf8 || bytes.size() % 2 == 0) &&
+            (text = decoded(QByteArrayView(bytes).sliced(m->mark.size()), m->converter)))
+            return {splitLines(*text), m->encoding};
+    } else {
+        // Notepad writes UTF-8 without a mark. Where the system's code page is another, text in
+        // that code page with a character beyond ASCII is hardly ever valid UTF-8 as well.
+        if (!systemIsUtf8() && beyondAscii(bytes) &&
+            (text = decoded(bytes, QStringConverter::Utf8)))
+            return {splitLines(*text), TextEncoding::Utf8};
+        if ((text = decoded(bytes, QStringConverter::System)))
+            return {splitLines(*text), TextEncoding::SystemCodePage};
+    }
+    return {splitLines(fromWindows1252(bytes)), TextEncoding::Windows1252};
 }
 
 QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
@@ -271,7 +340,7 @@ QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
     // mark holds everything.
     QByteArray bytes;
     for (const TextEncoding candidate :
-         {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8WithBom}) {
+         {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8, TextEncoding::Utf8WithBom}) {
         bytes = encoded(text, candidate);
         if (DecodeLines(bytes).lines == lines) {
             encoding = candidate;

@@ -18,14 +18,8 @@ for scale in 1 2; do
             board=$(e2e_board)
             [ -n "$board" ] || sleep 0.02
         done
-        shown=$EPOCHREALTIME
-        # Timed when the picture that shows the grid has been taken, not when it is read.
-        for ((look = 1; ; look++)); do
-            e2e_x import -window "$board" "$E2E_DIR/look.ppm" || e2e_fail "no picture of the board"
-            delay=$(e2e_since "$shown")
-            e2e_grid_in "$E2E_DIR/look.ppm" && break
-            e2e_check "$delay" '<' 3 || e2e_fail "scale $scale, launch $launch: no grid after 3 s"
-        done
+        timed=$(e2e_grid_delay "$board" "$EPOCHREALTIME" 3)
+        read -r delay look <<<"$timed"
         e2e_log "scale $scale, launch $launch: grid $delay s after the board appeared (look $look)"
         # A tenth of a second on a quiet machine, half a second on a very busy one. A board
         # that waited for the window manager's word in vain would stand blank for the 3 s of

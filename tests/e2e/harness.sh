@@ -265,6 +265,14 @@ e2e_wait_exit() {
     E2E_APP_PID=
 }
 
+# Alt+A, S on the board: the program ends within $1 seconds, with exit code 0.
+e2e_salir() {
+    e2e_open_menu a
+    e2e_key s
+    e2e_wait_exit "$1"
+    [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "exit code $E2E_EXIT_CODE"
+}
+
 # User plus system CPU time of the program so far, in clock ticks.
 e2e_cpu_ticks() {
     local stat rest fields
@@ -457,6 +465,48 @@ e2e_add_message() {
     e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
 }
 
+# The editor from the keyboard alone, over the board $1: Alt+A, M opens it whole on the screen and
+# centred over the board; Tab into the list highlights its first message and Alt+Q takes it back
+# into the text box; Tab, typing $2 over it and Return add a new one; Alt+R saves and closes.
+e2e_editor_keyboard_only() {
+    local editor l r t b x y width height bl br bt bb bx by bwidth bheight off_centre off_middle
+    local crop
+    editor=$(e2e_open_editor)
+    # Its frame, title bar and close button included, lies on the screen, centred over the board's.
+    e2e_wait 3 "the editor's frame" e2e_frame_extents "$editor"
+    read -r l r t b < <(e2e_frame_extents "$editor")
+    read -r x y width height < <(e2e_geometry "$editor")
+    read -r bl br bt bb < <(e2e_frame_extents "$1")
+    read -r bx by bwidth bheight < <(e2e_geometry "$1")
+    e2e_log "editor frame $((x - l)),$((y - t)) $((width + l + r))x$((height + t + b))"
+    if [ $((x - l)) -lt 0 ] || [ $((y - t)) -lt 0 ] ||
+        [ $((x + width + r)) -gt "$E2E_SCREEN_W" ] || [ $((y + height + b)) -gt "$E2E_SCREEN_H" ]; then
+        e2e_fail "the editor reaches off the screen"
+    fi
+    # Twice the distance between the centres; within 2 pixels, a device-independent one at scale 2.
+    off_centre=$(((2 * x + width + r - l) - (2 * bx + bwidth + br - bl)))
+    off_middle=$(((2 * y + height + b - t) - (2 * by + bheight + bb - bt)))
+    if [ "${off_centre#-}" -gt 4 ] || [ "${off_middle#-}" -gt 4 ]; then
+        e2e_fail "the editor's frame is not centred over the board's ($off_centre, $off_middle half pixels)"
+    fi
+
+    # From "Regresar", Tab enters the list; Alt+Q removes what it highlighted. The button clicks a
+    # moment later.
+    crop=$(e2e_list_crop "$editor")
+    e2e_key Tab
+    e2e_still_shot list "$editor" "$crop"
+    e2e_key alt+q
+    e2e_wait 3 "the item gone from the list after Alt+Q" e2e_shot_changed list "$editor" "$crop"
+    # The list to the text box, whose removed text the typing replaces; Return adds.
+    e2e_key Tab
+    e2e_x xdotool type --delay 30 "$2"
+    e2e_key Return
+    e2e_app_running || e2e_fail "the program ended"
+    [ -n "$(e2e_windows_named '^Mensajes Subliminales$')" ] || e2e_fail "Return closed the editor"
+    e2e_key alt+r
+    e2e_wait 3 "editor closed after Alt+R" e2e_editor_gone
+}
+
 # --- pictures -------------------------------------------------------------------------------
 
 # e2e_shot NAME WINDOW [CROP]: the window (an id, or root), cropped to CROP (WxH+X+Y) if given,
@@ -551,9 +601,10 @@ e2e_dark_percent() {
 }
 
 # e2e_shows WINDOW|IMAGE TEXT [OPTION...]: the window (an id) or the picture shows TEXT as the
-# program draws it: in its default font, or as the OPTIONs of text_shown.cpp say.
+# program draws it: in its default font, or as the OPTIONs of tools/text_shown.cpp say.
 e2e_shows() {
-    local tool=${E2E_TEXT_SHOWN:-$(dirname "$E2E_PROGRAM")/../tests/e2e/e2e_text_shown} status=0
+    local tool=${E2E_TEXT_SHOWN:-$(dirname "$E2E_PROGRAM")/../tests/e2e/tools/e2e_text_shown}
+    local status=0
     [ -x "$tool" ] || e2e_fail "no text_shown helper at $tool (CTest sets E2E_TEXT_SHOWN)"
     timeout 20 env QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "${E2E_APP_ENV[@]}" \
         "$tool" "${@:3}" "$1" "$2" >/dev/null || status=$?
@@ -573,20 +624,55 @@ e2e_grid_drawn() {
 }
 
 # Every glyph below the menu bar of a picture of the board, as a dark blob: "width height left
-# top" of each, top measured from 40 pixels down.
+# top" of each, top measured from $2 pixels down (40 by default, a menu bar at scale 1).
 e2e_glyphs() {
-    convert "$1" -crop +0+40 +repage -colorspace Gray -threshold 50% -negate \
+    convert "$1" -crop "+0+${2:-40}" +repage -colorspace Gray -threshold 50% -negate \
         -define connected-components:verbose=true -define connected-components:area-threshold=8 \
         -connected-components 8 null: | awk '$NF == "gray(255)" { split($2, g, /[x+]/);
             print g[1], g[2], g[3], g[4] }'
 }
 
-# The glyphs of the board $1 in $E2E_DIR/glyphs, as e2e_glyphs gives them, once its grid is drawn;
-# the picture stays in board.png.
+# The glyphs of the board $1 in $E2E_DIR/glyphs, as e2e_glyphs gives them (below $2 pixels),
+# once its grid is drawn; the picture stays in board.png.
 e2e_board_glyphs() {
     e2e_wait 5 "grid on the board" e2e_grid_drawn "$1"
     e2e_still_shot board "$1"
-    e2e_glyphs "$E2E_DIR/board.png" >"$E2E_DIR/glyphs"
+    e2e_glyphs "$E2E_DIR/board.png" "${2:-}" >"$E2E_DIR/glyphs"
+}
+
+# The board $1 shows its 25 letters and 25 hand codes apart, each a blob of its own, in ten rows,
+# and none cut by the window's edges. $2: the menu bar's height at most, as for e2e_glyphs.
+e2e_check_grid_apart() {
+    local top=${2:-40} glyphs rows width height cut
+    e2e_board_glyphs "$1" "$top"
+    read -r width height < <(identify -format '%w %h\n' "$E2E_DIR/board.png")
+    # At 150 and 200 % Wine leaves a strip at the bottom of the window unpainted, black and as
+    # wide as the window: its X window is taller than the inside the program is given.
+    awk -v w="$width" '$1 < w' "$E2E_DIR/glyphs" >"$E2E_DIR/glyphs.apart"
+    mv "$E2E_DIR/glyphs.apart" "$E2E_DIR/glyphs"
+    glyphs=$(wc -l <"$E2E_DIR/glyphs")
+    rows=$(awk '{ print $4 }' "$E2E_DIR/glyphs" | sort -n |
+        awk 'NR == 1 || $1 - top > 5 { rows++ } { top = $1 } END { print rows + 0 }')
+    cut=$(awk -v w="$width" -v h=$((height - top)) '$3 == 0 || $3 + $1 >= w || $4 + $2 >= h' \
+        "$E2E_DIR/glyphs" | wc -l)
+    e2e_log "$glyphs glyphs in $rows rows, $cut of them cut by the window's edges"
+    [ "$glyphs" -eq 50 ] || e2e_fail "$glyphs glyphs on the board, expected 25 letters and 25 hands"
+    [ "$rows" -eq 10 ] || e2e_fail "the glyphs stand in $rows rows, expected 10"
+    [ "$cut" -eq 0 ] || e2e_fail "$cut glyphs cut by the window's edges"
+}
+
+# Seconds from $2 (an EPOCHREALTIME) until the board $1 shows its grid, timed when the picture
+# that shows it was taken, not when it is read, then the number of pictures taken. Fails after
+# $3 seconds.
+e2e_grid_delay() {
+    local delay look
+    for ((look = 1; ; look++)); do
+        e2e_x import -window "$1" "$E2E_DIR/look.ppm" || e2e_fail "no picture of the board"
+        delay=$(e2e_since "$2")
+        e2e_grid_in "$E2E_DIR/look.ppm" && break
+        e2e_check "$delay" '<' "$3" || e2e_fail "no grid $3 s after the board appeared"
+    done
+    echo "$delay $look"
 }
 
 # Ink below the menu bar, in a picture of the board.
@@ -603,11 +689,11 @@ E2E_FLASH_COLOUR='#c04000'
 e2e_middle() { echo "800x200+$((E2E_SCREEN_W / 2 - 400))+$((E2E_SCREEN_H / 2 - 100))"; }
 
 # e2e_watch CROP SECONDS [--until-seen]: looks at CROP (WxH+X+Y of the screen) for SECONDS,
-# every few hundredths of a second (screen_watch.cpp): "seconds flash-coloured dark" a look in
-# $E2E_DIR/watch, and the first look that shows the flash's colour in $E2E_DIR/watch.png; with
-# --until-seen, no further.
+# every few hundredths of a second (tools/screen_watch.cpp): "seconds flash-coloured dark" a
+# look in $E2E_DIR/watch, and the first look that shows the flash's colour in
+# $E2E_DIR/watch.png; with --until-seen, no further.
 e2e_watch() {
-    local tool=${E2E_SCREEN_WATCH:-$(dirname "$E2E_PROGRAM")/../tests/e2e/e2e_screen_watch}
+    local tool=${E2E_SCREEN_WATCH:-$(dirname "$E2E_PROGRAM")/../tests/e2e/tools/e2e_screen_watch}
     [ -x "$tool" ] || e2e_fail "no screen_watch helper at $tool (CTest sets E2E_SCREEN_WATCH)"
     rm -f "$E2E_DIR/watch.png"
     timeout "$(awk -v s="$2" 'BEGIN { print s + 20 }')" env QT_QPA_PLATFORM=xcb \
@@ -642,4 +728,39 @@ e2e_no_new_flash() {
     done < <(e2e_flashes "$1")
     e2e_log "no flash $2 in $(awk 'END { print $1 }' "$E2E_DIR/watch") s" \
         "($(wc -l <"$E2E_DIR/watch") looks)"
+}
+
+# The editor opened while a long active message flashes on the board $1 does not freeze the
+# flash: with a period of 1 s, the message keeps coming and going behind the editor, and after
+# "Regresar" the program goes on. The message shows left of the editor.
+e2e_flash_behind_editor() {
+    local side editor starts
+    side=300x80+0+$((E2E_SCREEN_H / 2 - 40))
+    # A period of 1 s through "Temporizador", then "Activar Mensajes".
+    e2e_open_period "$1" >/dev/null
+    e2e_enter_period "$1" 1
+    e2e_open_menu c
+    e2e_key m
+
+    # "Mensajes Subliminales ..." chosen as soon as a message is up.
+    e2e_open_menu a
+    e2e_watch "$side" 3 --until-seen
+    [ -n "$(e2e_flashes)" ] || e2e_fail "no flash in 3 s with a period of 1 s"
+    e2e_key m
+    editor=$(e2e_wait_editor)
+
+    # Behind the editor the flash comes and goes at its period: in 4 s, three flashes start
+    # there, or four; two allow for one that the opening of the editor delayed.
+    e2e_watch "$side" 4
+    starts=$(e2e_flashes | awk -v first="$(awk 'NR == 1 { print $1 }' "$E2E_DIR/watch")" \
+        '$1 != first' | wc -l)
+    e2e_log "$starts flashes started behind the editor in 4 s"
+    [ "$starts" -ge 2 ] || e2e_fail "the flash froze behind the editor: $starts flashes in 4 s"
+
+    e2e_focus "$editor"
+    e2e_key alt+r
+    e2e_wait 3 "editor closed by Regresar" e2e_editor_gone
+    e2e_watch "$side" 2.5
+    [ -n "$(e2e_flashes)" ] || e2e_fail "no flash in 2.5 s after the editor"
+    e2e_app_running || e2e_fail "the program ended"
 }

@@ -83,10 +83,7 @@ e2e_expect_file "$saved" '*BIENVENIDO\r\nRESPIRA HONDO\r\n' "of the user"
 cmp -s "$E2E_DIR/shipped.before" "$shipped" || e2e_fail "$shipped changed"
 e2e_log "saved in $saved"
 
-e2e_open_menu a
-e2e_key s
-e2e_wait_exit 5
-[ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "exit code $E2E_EXIT_CODE"
+e2e_salir 5
 # Written under /usr since the install: by the user, or by the program's name.
 written=$(find /usr -xdev -newer "$E2E_DIR/installed" \( -user "$user" -o -iname '*trevolo*' \
     -o -name 'msg.txt' -o -name '.trevolo-*' \) -print)

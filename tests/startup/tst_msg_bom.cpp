@@ -54,6 +54,7 @@ void tst_msg_bom::firstMessageStartingWithFeffIsSaved_data()
 {
     QTest::addColumn<forms::TextEncoding>("encoding");
     QTest::newRow("file read as UTF-8") << forms::TextEncoding::SystemCodePage;
+    QTest::newRow("file read as UTF-8 without a mark") << forms::TextEncoding::Utf8;
     QTest::newRow("file read as UTF-8 with a mark") << forms::TextEncoding::Utf8WithBom;
     QTest::newRow("file read as Windows-1252") << forms::TextEncoding::Windows1252;
     QTest::newRow("file read as UTF-16 LE") << forms::TextEncoding::Utf16LeWithBom;

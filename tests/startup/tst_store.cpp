@@ -26,6 +26,13 @@ using modGral::Activos;
 using modGral::Mensajes;
 using modGral::NumActivos;
 
+// UTF-8 without a mark, as Notepad writes it: on a UTF-8 system, the system's code page.
+#ifdef Q_OS_WIN
+constexpr auto notepadUtf8 = forms::TextEncoding::Utf8;
+#else
+constexpr auto notepadUtf8 = forms::TextEncoding::SystemCodePage;
+#endif
+
 class tst_store : public QObject {
     Q_OBJECT
 
@@ -78,14 +85,16 @@ void tst_store::load_data()
         << QByteArray("*A\xD1O\r\nacci\xF3n \x80\r\n") << QStringList{"*AÑO", "acción €"}
         << QStringList{"*AÑO"} << utf8;
 #else
-    QTest::newRow("UTF-8 accents")
-        << QByteArray("*caña\r\nacción\r\n") << QStringList{"*caña", "acción"}
-        << QStringList{"*caña"} << utf8;
     QTest::newRow("Windows-1252 bytes") << QByteArray("*ca\xF1"
                                                       "a\r\nacci\xF3n \x80\r\n")
                                         << QStringList{"*caña", "acción €"} << QStringList{"*caña"}
                                         << forms::TextEncoding::Windows1252;
 #endif
+    QTest::newRow("UTF-8 accents")
+        << QByteArray("*caña\r\nacción\r\n") << QStringList{"*caña", "acción"}
+        << QStringList{"*caña"} << notepadUtf8;
+    QTest::newRow("UTF-8 from Notepad") << QByteArray("*A\xC3\x91O\r\n") << QStringList{"*AÑO"}
+                                        << QStringList{"*AÑO"} << notepadUtf8;
     QTest::newRow("UTF-8 with a byte-order mark")
         << QByteArray("\xEF\xBB\xBF*primero\r\n") << QStringList{"*primero"}
         << QStringList{"*primero"} << forms::TextEncoding::Utf8WithBom;
@@ -400,21 +409,18 @@ void tst_store::encodingRoundTrip_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("UTF-8 stays UTF-8")
         << QByteArray("*caña\r\n") << QString() << QByteArray("*caña\r\n");
+    QTest::newRow("UTF-8 from Notepad stays UTF-8")
+        << QByteArray("*A\xC3\x91O\r\n") << QStringLiteral("AÑO")
+        << QByteArray("*A\xC3\x91O\r\nA\xC3\x91O\r\n");
     QTest::newRow("Windows-1252 stays Windows-1252") << QByteArray("*ca\xF1"
                                                                    "a \x80\r\n")
                                                      << QStringLiteral("ÁRBOL")
                                                      << QByteArray("*ca\xF1"
                                                                    "a \x80\r\n\xC1RBOL\r\n");
-    // Where the system's code page is not UTF-8, UTF-8 needs its mark to read back as such.
-#ifdef Q_OS_WIN
-    const QByteArray utf8Mark("\xEF\xBB\xBF");
-#else
-    const QByteArray utf8Mark;
-#endif
     QTest::newRow("Windows-1252 that cannot hold a new character becomes UTF-8")
         << QByteArray("*ca\xF1"
                       "a\r\n")
-        << QStringLiteral("→ ÁRBOL") << utf8Mark + QByteArray("*caña\r\n→ ÁRBOL\r\n");
+        << QStringLiteral("→ ÁRBOL") << QByteArray("*caña\r\n→ ÁRBOL\r\n");
     QTest::newRow("byte-order mark kept") << QByteArray("\xEF\xBB\xBF"
                                                         "a\r\n")
                                           << QString()
@@ -460,12 +466,9 @@ void tst_store::writtenLinesReadBackTheSame_data()
         << QStringList{"ñ"} << E::Windows1252 << QByteArray("\xF1\r\n") << E::Windows1252;
     QTest::newRow("plain ASCII in a Windows-1252 file")
         << QStringList{"abc"} << E::Windows1252 << QByteArray("abc\r\n") << E::Windows1252;
-#ifndef Q_OS_WIN
-    // In Windows-1252 these bytes are valid UTF-8 and would read back as "ñ" on a UTF-8 system.
+    // In Windows-1252 these bytes are valid UTF-8 and would read back as "ñ".
     QTest::newRow("Windows-1252 bytes that read as UTF-8")
-        << QStringList{"Ã±"} << E::Windows1252 << QByteArray("\xC3\x83\xC2\xB1\r\n")
-        << E::SystemCodePage;
-#endif
+        << QStringList{"Ã±"} << E::Windows1252 << QByteArray("\xC3\x83\xC2\xB1\r\n") << notepadUtf8;
     QTest::newRow("a first line starting with U+FEFF")
         << QStringList{QStringLiteral("\uFEFFhola")} << E::SystemCodePage
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFhola\r\n") << E::Utf8WithBom;
