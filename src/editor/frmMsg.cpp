@@ -296,10 +296,10 @@ bool frmMsg::Guardar(const QStringList& lineas)
     forms::FileStamp aceptado; // what the user agreed to replace
     for (;;) {
         forms::ReadResult ahora;
-        QString pregunta;
+        QString pregunta, porQue;
         {
-            // The check and the replace are one step against every other copy; the question
-            // is not, so that no copy waits on a user: a change while it is open asks again.
+            // The check and the replace are one step against every other copy; no box is, so
+            // that no copy waits on a user: a change while the question is open asks again.
             forms::SaveLock cerrojo(ruta);
             const bool mio = cerrojo.Lock(modGral::EsperaOtraCopia);
             if (!isVisible()) // closed, or the program ended, meanwhile
@@ -313,12 +313,12 @@ bool frmMsg::Guardar(const QStringList& lineas)
                 ahora.stamp == modGral::HuellaMsg && ahora.text.lines == lineas)
                 return true;
             pregunta = preguntaAntesDeReemplazar(ruta, ahora, lineas, aceptado);
-            if (pregunta.isEmpty()) {
-                const QString porQue =
+            if (pregunta.isEmpty())
+                porQue =
                     forms::WriteLines(ruta, lineas, modGral::CodificacionMsg, &modGral::HuellaMsg);
-                return porQue.isEmpty() || error(porQue);
-            }
         }
+        if (pregunta.isEmpty())
+            return porQue.isEmpty() || error(porQue);
         if (!forms::Question(pregunta))
             return false;
         aceptado = ahora.stamp;

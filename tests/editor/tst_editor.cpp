@@ -631,6 +631,10 @@ void tst_editor::saveUnderFaults()
     modGral::CargarMensajes();
     const auto loaded = modGral::Mensajes;
     testing::Boxes().answers = answers;
+    // No box keeps another copy waiting.
+    testing::Boxes().onShow = [](const forms::Box&) {
+        QVERIFY(otherCopy || !QFileInfo::exists(testing::MsgPath() + QStringLiteral(".lock")));
+    };
     bool open = false;
     WithEditor([&](frmMsg& editor) {
         add(editor, QStringLiteral("nuevo"));
