@@ -431,15 +431,15 @@ QString replace(const QString& path, const QByteArray& bytes)
     if (before.state == FileStamp::State::NotAFile)
         return before.error;
     QString reason = save(path, bytes);
-    const Content after = reason.isEmpty() ? Content{} : contentOf(path);
-    if (reason.isEmpty() ||
-        (after.state == FileStamp::State::Read && after.bytes == before.bytes)) {
+    const Content after = reason.isEmpty() ? before : contentOf(path);
+    if (reason.isEmpty() || (before.state != FileStamp::State::Unreadable &&
+                             after.state == before.state && after.bytes == before.bytes)) {
         dropRescueCopies(path); // none is needed now, and an older one must not undo this save
         return reason;
     }
-    // A rewrite in place stopped halfway: the old content goes back. Should that fail too, or be
-    // unknown, the rescue copy stays for the next start.
-    if (before.state != FileStamp::State::Read || after.state == FileStamp::State::NotAFile ||
+    // A rewrite in place stopped halfway: the old content goes back. Should that fail too, or
+    // the old content be unknown, the rescue copy stays for the next start.
+    if (before.state == FileStamp::State::Read && after.state != FileStamp::State::NotAFile &&
         !rewrite(path, before.bytes).isEmpty())
         reason += QStringLiteral("; ") + failureWords.notRestored;
     return reason;
