@@ -725,10 +725,10 @@ bool SaveLock::lockFileItself()
         itself = qintptr(file);
     }
     // A byte far past the end of any list: the lock never stands in the way of its own bytes.
-    OVERLAPPED far{};
-    far.OffsetHigh = 0x7FFFFFFF;
+    OVERLAPPED beyond{};
+    beyond.OffsetHigh = 0x7FFFFFFF;
     return LockFileEx(HANDLE(itself), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                      &far);
+                      &beyond);
 #else
     if (itself == -1) {
         const QByteArray name = QFile::encodeName(path);
