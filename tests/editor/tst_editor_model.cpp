@@ -858,7 +858,7 @@ private:
     {
         const bool blocked = m.disk == Model::Disk::Folder;
         const bool killable = m.disk == Model::Disk::File && !room;
-        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, killable ? 3 : 0, blocked ? 0 : 6})) {
+        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, killable ? 2 : 0, blocked ? 0 : 6})) {
         case 0:
             openEditor();
             break;
@@ -929,7 +929,7 @@ private:
         // in the text box, which the model does not play.
         const bool racing = !blocked && !room && m.selected.isEmpty();
         switch (pick({28 + addBias, 6, 18, 5, 3, 14, 8, 7, 4, blocked ? 10 : 2, 3, room ? 10 : 2,
-                      racing ? 3 : 0, 4})) {
+                      racing ? 1 : 0, 4})) {
         case 0: { // type, then Agregar
             const QString text = typed();
             e.txtNvo->setText(text);
