@@ -6,7 +6,6 @@
 #include "forms/units.h"
 #include "store/store.h"
 
-#include <QDir>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
@@ -58,31 +57,34 @@ QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
     return faltan;
 }
 
-// Whether the save may replace msg.txt: yes when the file holds what was last read or written
-// there, holds nothing the list lacks, or is gone; otherwise the user decides, told what
-// would be lost.
-bool puedeReemplazar(const QString& ruta, const QStringList& lineas)
+// The question to ask before the save replaces msg.txt, which now holds `ahora`: none when it
+// holds what was last read or written there, or what the user already agreed to replace, holds
+// nothing the list lacks, or is gone; otherwise what would be lost. What is no regular file
+// asks nothing: the save refuses it, and says why.
+QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& ahora,
+                                  const QStringList& lineas, const forms::FileStamp& aceptado)
 {
-    const forms::ReadResult ahora = forms::ReadLines(ruta);
-    const QString archivo = QDir::toNativeSeparators(ruta);
+    const QString archivo = modGral::NombreMsg(ruta);
     const QString pregunta = QStringLiteral(
         "\n\n¿Reemplazar el archivo con la lista? Con «No» no se guarda nada y la lista sigue "
         "abierta.");
     using State = forms::FileStamp::State;
+    if (ahora.stamp == aceptado || ahora.stamp.state == State::NotAFile)
+        return {};
     if (ahora.stamp.state == State::Unreadable)
-        return forms::Question(QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo "
-                                              "que contiene. Si guarda la lista, ese contenido "
-                                              "se perderá.")
-                                   .arg(archivo, ahora.error) +
-                               pregunta);
+        return QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo que contiene. "
+                              "Si guarda la lista, ese contenido se perderá.")
+                   .arg(archivo, ahora.error) +
+               pregunta;
     if (ahora.stamp.state == State::Absent || ahora.stamp == modGral::HuellaMsg)
-        return true;
+        return {};
     const QStringList faltan = faltantes(ahora.text.lines, lineas);
     if (faltan.isEmpty())
-        return true;
+        return {};
     constexpr int mostrados = 3;
+    const State leido = modGral::HuellaMsg.state;
     QString texto =
-        (modGral::HuellaMsg.state == State::Unreadable
+        (leido == State::Unreadable || leido == State::NotAFile
              ? QStringLiteral("%1 no se pudo leer al empezar y ahora se lee. ")
              : QStringLiteral("%1 ha cambiado desde la última vez que se leyó o se guardó aquí "
                               "(quizá desde otra copia de Trevolo). "))
@@ -97,7 +99,7 @@ bool puedeReemplazar(const QString& ruta, const QStringList& lineas)
         texto += QStringLiteral("\n«%1»").arg(abreviado(faltan[i], 60));
     if (faltan.size() > mostrados)
         texto += QStringLiteral("\ny %1 más.").arg(faltan.size() - mostrados);
-    return forms::Question(texto + pregunta);
+    return texto + pregunta;
 }
 
 QPushButton* button(const QString& caption, QWidget* parent, forms::Twips place)
@@ -269,20 +271,56 @@ void frmMsg::Command1_Click()
         lineas << modGral::LineaDe(mensajes.last());
     }
 
+    if (Guardar(lineas)) {
+        modGral::VaciarMensajes();
+        modGral::LlenarMensajes(mensajes);
+        accept();
+    }
+}
+
+bool frmMsg::Guardar(const QStringList& lineas)
+{
     // Old file or new, never half; on failure or "No" the edits stay open and nothing else
     // changes.
     const QString ruta = modGral::RutaMsg();
-    if (!puedeReemplazar(ruta, lineas))
-        return;
-    const QString error =
-        forms::WriteLines(ruta, lineas, modGral::CodificacionMsg, &modGral::HuellaMsg);
-    if (!error.isEmpty()) {
+    const auto error = [&](const QString& porQue) {
         forms::MsgBox(QStringLiteral("No se pudieron guardar los mensajes en %1: %2")
-                          .arg(QDir::toNativeSeparators(ruta), error),
+                          .arg(modGral::NombreMsg(ruta), porQue),
                       forms::Icon::Critical);
-        return;
+        return false;
+    };
+    if (const QString sinCarpeta = modGral::CrearCarpetaMsg(); !sinCarpeta.isEmpty()) {
+        forms::MsgBox(sinCarpeta, forms::Icon::Critical);
+        return false;
     }
-    modGral::VaciarMensajes();
-    modGral::LlenarMensajes(mensajes);
-    accept();
+    forms::FileStamp aceptado; // what the user agreed to replace
+    for (;;) {
+        forms::ReadResult ahora;
+        QString pregunta, porQue;
+        {
+            // The check and the replace are one step against every other copy; no box is, so
+            // that no copy waits on a user: a change while the question is open asks again.
+            forms::SaveLock cerrojo(ruta);
+            const bool mio = cerrojo.Lock(modGral::EsperaOtraCopia);
+            if (!isVisible()) // closed, or the program ended, meanwhile
+                return false;
+            if (!mio)
+                return error(QStringLiteral("otra copia de Trevolo lo está guardando. Vuelva a "
+                                            "pulsar Regresar en un momento."));
+            ahora = forms::ReadLines(ruta);
+            // Unchanged since it was read, and holding the list: kept as it is, to the byte.
+            if (ahora.stamp.state == forms::FileStamp::State::Read &&
+                ahora.stamp == modGral::HuellaMsg && ahora.text.lines == lineas)
+                return true;
+            pregunta = preguntaAntesDeReemplazar(ruta, ahora, lineas, aceptado);
+            if (pregunta.isEmpty())
+                porQue =
+                    forms::WriteLines(ruta, lineas, modGral::CodificacionMsg, &modGral::HuellaMsg);
+        }
+        if (pregunta.isEmpty())
+            return porQue.isEmpty() || error(porQue);
+        if (!forms::Question(pregunta))
+            return false;
+        aceptado = ahora.stamp;
+    }
 }

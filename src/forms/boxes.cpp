@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -96,8 +97,15 @@ bool Question(const QString& text, const QString& title)
 
 std::optional<double> NumberIn(const QString& text)
 {
+    // Qt checks that groups hold three digits, but takes "0,001" for 1 where a comma groups
+    // thousands: a number written in groups starts with no 0.
+    const QLocale locale;
+    static const QRegularExpression leadingZero(QStringLiteral("^\\s*[^\\d\\s]?0"));
+    const QString group = locale.groupSeparator();
+    if (!group.isEmpty() && text.contains(group) && leadingZero.match(text).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const double value = QLocale().toDouble(text, &ok);
+    const double value = locale.toDouble(text, &ok);
     if (!ok || !std::isfinite(value)) // "nan" and "inf" are no periods
         return std::nullopt;
     return value;

@@ -31,7 +31,7 @@ bool UseQtTranslation(const QLocale& language)
     return true;
 }
 
-void DispatchEventsFor(float clockSeconds)
+void DispatchEventsFor(float clockSeconds, bool holdInput)
 {
     const int ms = RealMilliseconds(clockSeconds);
     if (ms <= 0 || ending)
@@ -43,7 +43,7 @@ void DispatchEventsFor(float clockSeconds)
     QObject::connect(&alarm, &QTimer::timeout, &loop, &QEventLoop::quit);
     alarm.start(ms);
     waits.push_back(&loop);
-    loop.exec();
+    loop.exec(holdInput ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     waits.pop_back();
 }
 

@@ -10,8 +10,9 @@ namespace forms {
 bool UseQtTranslation(const QLocale& language);
 
 // Blocks in the event loop for `clockSeconds` of the program clock, dispatching every event
-// as it arrives. Returns at once for no time at all or once the program is ending.
-void DispatchEventsFor(float clockSeconds);
+// as it arrives, or, with `holdInput`, every event but the user's input, which waits for later.
+// Returns at once for no time at all or once the program is ending.
+void DispatchEventsFor(float clockSeconds, bool holdInput = false);
 
 // Runs the application's event loop until the program ends; returns its exit code.
 int Run();

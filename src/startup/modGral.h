@@ -21,6 +21,11 @@ QIcon Icono();
 // early only when the program ends.
 void Espera(float seconds);
 
+// What start-up does with msg.txt, once the folder is chosen: says why the user's data folder
+// could not be made, if so; then, under the lock that other copies save under, finishes what a
+// save cut short left (RecoverSaves), copies the first list (CopiarMsgInicial) and loads it.
+void PrepararMensajes();
+
 // The first run from the user's data folder starts from the msg.txt that stands beside the
 // executable, if any; that one is never written.
 void CopiarMsgInicial();

@@ -1,5 +1,8 @@
 #include "store.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace modGral {
@@ -13,6 +16,7 @@ forms::FileStamp HuellaMsg;
 
 namespace {
 QString carpetaElegida; // where msg.txt lives for this run
+bool enDatos = false;   // that is the user's data folder
 } // namespace
 
 Mensaje MensajeDe(QStringView linea)
@@ -69,11 +73,21 @@ QStringList LineasMensajes()
     return lineas;
 }
 
-void ElegirCarpetaMsg()
+QString ElegirCarpetaMsg()
 {
     const QString programa = forms::AppPath();
-    const bool junto = forms::CanCreateFilesIn(programa) || forms::CanRewrite(RutaMsg(programa));
-    carpetaElegida = junto ? programa : forms::UserDataPath();
+    enDatos = !forms::CanCreateFilesIn(programa) && !forms::CanRewrite(RutaMsg(programa));
+    carpetaElegida = enDatos ? forms::UserDataPath() : programa;
+    return CrearCarpetaMsg();
+}
+
+QString CrearCarpetaMsg()
+{
+    const QString porQue = enDatos ? forms::MakeFolder(carpetaElegida) : QString();
+    if (porQue.isEmpty())
+        return {};
+    return QStringLiteral("No se pudo crear la carpeta %1, donde se guardan sus mensajes: %2.")
+        .arg(QDir::toNativeSeparators(carpetaElegida), porQue);
 }
 
 QString CarpetaMsg()
@@ -90,6 +104,16 @@ QString RutaMsg(const QString& carpeta)
     return carpeta + QStringLiteral("/msg.txt");
 }
 
+QString NombreMsg(const QString& ruta)
+{
+    const QFileInfo archivo(ruta);
+    const QString nombre = QDir::toNativeSeparators(ruta);
+    if (!archivo.isSymbolicLink())
+        return nombre;
+    return QStringLiteral("%1 (enlace a %2)")
+        .arg(nombre, QDir::toNativeSeparators(archivo.symLinkTarget()));
+}
+
 forms::FailureWords PalabrasDeFallo()
 {
     return {
@@ -100,6 +124,14 @@ forms::FailureWords PalabrasDeFallo()
         .held = QStringLiteral("otro programa lo tiene abierto"),
         .notRestored = QStringLiteral("tampoco se pudo devolver al archivo su contenido "
                                       "anterior, que puede haber quedado incompleto"),
+        .notAFile = QStringLiteral("no es un archivo de texto"),
+        .device = QStringLiteral("es un dispositivo"),
+        .pipe = QStringLiteral("es una tubería (FIFO)"),
+        .socket = QStringLiteral("es un socket"),
+        .loop = QStringLiteral("sus enlaces forman un bucle"),
+        .tooBig = QStringLiteral("es demasiado grande: más de %1 MB"),
+        .notAFolder = QStringLiteral("no es una carpeta"),
+        .noRescue = QStringLiteral("no se pudo escribir su copia de seguridad %1"),
     };
 }
 

@@ -54,12 +54,24 @@ QStringList LineasMensajes();
 // there, a new file or the msg.txt already there (a portable copy, a build folder), else in the
 // user's own data folder (an installed copy). Start-up chooses once, so that a folder that
 // changes during the run never sends a save to another file than the one that was read.
-void ElegirCarpetaMsg();
+// Returns what CrearCarpetaMsg() does.
+QString ElegirCarpetaMsg();
 // The folder chosen; chosen now if start-up has not.
 QString CarpetaMsg();
+// Makes the user's data folder if it is the one chosen and is missing. Returns why it could
+// not, as a sentence that names it; empty when the folder is there.
+QString CrearCarpetaMsg();
 
 // msg.txt in `carpeta`.
 QString RutaMsg(const QString& carpeta = CarpetaMsg());
+// `ruta` as the boxes name it, with where it leads when it is a symbolic link.
+QString NombreMsg(const QString& ruta);
+
+// How long a copy waits for another that is saving msg.txt, in seconds. The other holds it for
+// one read and one write, which for a list of 64 MB, the largest, take some seconds, a few
+// times more on a busy machine; half a minute leaves room for that and is still a wait whose
+// end a user sees.
+inline constexpr float EsperaOtraCopia = 30.0f;
 
 // The words for why msg.txt could not be read or written, in the program's language.
 forms::FailureWords PalabrasDeFallo();

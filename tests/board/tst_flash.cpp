@@ -263,6 +263,10 @@ void tst_flash::period_data()
     QTest::newRow("2,5 in Spanish") << "es_ES" << QStringList{"2,5"} << 2500 << QStringList();
     QTest::newRow("2,5 is no number in C")
         << "C" << QStringList{"2,5", "3"} << 3000 << QStringList{number};
+    QTest::newRow("1,000.5 in English")
+        << "en_US" << QStringList{"1,000.5"} << 1000500 << QStringList();
+    QTest::newRow("0,001 is no number where a comma groups thousands")
+        << "en_US" << QStringList{"0,001", "2"} << 2000 << QStringList{number};
     QTest::newRow("rounded to the millisecond")
         << "C" << QStringList{"1.2346"} << 1235 << QStringList();
     QTest::newRow("a half down to the even millisecond")

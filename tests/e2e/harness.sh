@@ -227,6 +227,17 @@ e2e_write_messages() {
     printf '%s\r\n' "$@" >"$E2E_MSG"
 }
 
+# msg.txt holding an active message of $1 "x", then "UNO": a list that takes seconds to save.
+e2e_write_large_list() {
+    { printf '*' && head -c "$1" /dev/zero | tr '\0' x && printf '\r\nUNO\r\n'; } >"$E2E_MSG"
+}
+
+# Whether msg.txt ends with the bytes that printf FORMAT ($1) gives.
+e2e_msg_ends() {
+    printf "$1" >"$E2E_DIR/end"
+    cmp -s <(tail -c "$(stat -c %s "$E2E_DIR/end")" "$E2E_MSG") "$E2E_DIR/end"
+}
+
 # e2e_expect_file FILE FORMAT WHAT: FILE holds exactly the bytes that printf FORMAT gives, within
 # 5 s: a save may land a moment after the key that asked for it. Shows both when it does not.
 e2e_expect_file() {
@@ -460,9 +471,14 @@ e2e_type_and_add() {
 # From the board, as a user adds a message: Alt+A M opens the editor, $1 is typed and added,
 # and Alt+R saves and closes the editor.
 e2e_add_message() {
+    e2e_press_regresar_after "$1"
+    e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
+}
+
+# The same up to Alt+R, whatever it then does.
+e2e_press_regresar_after() {
     e2e_type_and_add "$(e2e_open_editor)" "$1"
     e2e_key alt+r
-    e2e_wait 5 "editor closed after Alt+R" e2e_editor_gone
 }
 
 # The editor from the keyboard alone, over the board $1: Alt+A, M opens it whole on the screen and

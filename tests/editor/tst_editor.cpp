@@ -2,6 +2,7 @@
 #include "editor/frmMsg.h"
 #include "forms/clock.h"
 #include "forms/program.h"
+#include "forms/textfile.h"
 #include "forms/units.h"
 #include "startup/modGral.h"
 #include "support/program.h"
@@ -499,6 +500,8 @@ void chmod(const QString& path, QFileDevice::Permissions permissions)
 const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
 const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
+std::optional<forms::SaveLock> otherCopy; // held by another copy of the program
+
 QString iconName(forms::Icon icon)
 {
     const char* const names[] = {"information", "warning", "critical", "question"};
@@ -576,6 +579,33 @@ void tst_editor::saveUnderFaults_data()
     QTest::newRow("deleted meanwhile")
         << uno << false << nothing << Step([] { QVERIFY(QFile::remove(testing::MsgPath())); })
         << QStringList() << -1LL << saved << QStringList() << true;
+    QTest::newRow("another copy saving for longer than a copy waits")
+        << uno << false << nothing << Step([] {
+               otherCopy.emplace(testing::MsgPath());
+               QVERIFY(otherCopy->Lock(0));
+               forms::SetClock(0.0, 1000.0); // the wait of seconds in milliseconds
+           })
+        << QStringList() << -1LL << uno
+        << QStringList{"critical", "otra copia de Trevolo lo está guardando"} << false;
+#ifndef Q_OS_WIN
+    const Step linkTo = [] {
+        QVERIFY(
+            QFile::remove(testing::MsgPath()) &&
+            QFile::link(testing::Folder() + QStringLiteral("/nada/msg.txt"), testing::MsgPath()));
+    };
+    QTest::newRow("a link into a folder that is not there")
+        << uno << false << linkTo << nothing << QStringList() << -1LL << QByteArray()
+        << QStringList{"critical", "msg.txt (enlace a ", "/nada/msg.txt): no existe"} << false;
+    QTest::newRow("a loop of links, never replaced")
+        << uno << false << Step([] {
+               QVERIFY(QFile::remove(testing::MsgPath()) &&
+                       QFile::link(QStringLiteral("msg.txt"), testing::MsgPath()));
+           })
+        << nothing << QStringList() << -1LL << QByteArray()
+        << QStringList{"warning", "sus enlaces forman un bucle", "critical",
+                       "sus enlaces forman un bucle"}
+        << false;
+#endif
 }
 
 void tst_editor::saveUnderFaults()
@@ -601,6 +631,10 @@ void tst_editor::saveUnderFaults()
     modGral::CargarMensajes();
     const auto loaded = modGral::Mensajes;
     testing::Boxes().answers = answers;
+    // No box keeps another copy waiting.
+    testing::Boxes().onShow = [](const forms::Box&) {
+        QVERIFY(otherCopy || !QFileInfo::exists(testing::MsgPath() + QStringLiteral(".lock")));
+    };
     bool open = false;
     WithEditor([&](frmMsg& editor) {
         add(editor, QStringLiteral("nuevo"));
@@ -611,6 +645,7 @@ void tst_editor::saveUnderFaults()
         testing::LimitFileSize(std::nullopt);
         open = editor.isVisible();
     });
+    otherCopy.reset();
     testing::BecomeSelfAgain();
     if (QFileInfo::exists(testing::Folder())) {
         chmod(testing::Folder(), readWrite);
@@ -643,7 +678,7 @@ void tst_editor::saveUnderFaults()
         QCOMPARE(timer->isEnabled(), true);
     }
     QCOMPARE(QDir(testing::Folder()).entryList(QDir::Files | QDir::Hidden),
-             QFileInfo::exists(testing::MsgPath()) ? QStringList{"msg.txt"} : QStringList());
+             QFileInfo(testing::MsgPath()).isFile() ? QStringList{"msg.txt"} : QStringList());
 }
 
 // A message of 50 MB, as one line of msg.txt: the editor opens at once, the list shows it
@@ -810,6 +845,8 @@ void tst_editor::unchangedFileRoundTrips_data()
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF*uno\r\ndos\r\n");
     QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE*\0\xF1\0\r\0\n\0", 10);
     QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0*\0\xF1\0\r\0\n", 10);
+    QTest::newRow("UTF-16 cut short") << QByteArray("\xFF\xFE*\0\xF1\0\r\0\n\0M", 11);
+    QTest::newRow("lone CR line ends") << QByteArray("*UNO\rDOS\rTRES\r");
     QTest::newRow("51 lines") << testing::NumberedLines(51);
 }
 

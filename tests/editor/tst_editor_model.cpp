@@ -33,12 +33,17 @@
 #include <initializer_list>
 #include <optional>
 
+#ifndef Q_OS_WIN
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr quint64 defaultSeed = 20240611;
 #ifdef Q_OS_WIN
 // Under Wine, where every file operation goes through its server, 500 would take two minutes.
-constexpr int defaultSessions = 100;
+constexpr int defaultSessions = 150;
 #else
 constexpr int defaultSessions = 500;
 #endif
@@ -304,6 +309,8 @@ struct Model {
         enc = *systemEnc();
         switched = false;
         known.reset();
+        if (disk == Disk::Folder)
+            boxes << QStringLiteral("warning"); // no text file: never read, never replaced
         if (disk != Disk::File)
             return;
         known = bytes;
@@ -407,11 +414,20 @@ struct Model {
         QStringList lines;
         for (const Item& item : list)
             lines << modGral::LineaDe({item.text, item.ticked});
-        Enc written = enc;
-        const QByteArray newBytes = encode(lines, written);
-        if (room && newBytes.size() > *room) {
-            boxes << QStringLiteral("critical naming msg.txt");
-            return false;
+        // A file unchanged since it was read, that holds the list, is kept to the byte.
+        Enc read;
+        if (disk != Disk::File || bytes != known || decode(bytes, read) != lines) {
+            Enc written = enc;
+            const QByteArray newBytes = encode(lines, written);
+            if (room && newBytes.size() > *room) {
+                boxes << QStringLiteral("critical naming msg.txt");
+                return false;
+            }
+            switched = switched || (enc == Enc::Cp1252 && written == Enc::Utf8);
+            enc = written;
+            bytes = newBytes;
+            known = newBytes;
+            disk = Disk::File;
         }
         mensajes = {};
         activos = {};
@@ -419,11 +435,6 @@ struct Model {
         for (const Item& item : list)
             ticked << modGral::Mensaje{item.text, item.ticked};
         modGral::LlenarMensajes(ticked, mensajes, activos, numActivos);
-        switched = switched || (enc == Enc::Cp1252 && written == Enc::Utf8);
-        enc = written;
-        bytes = newBytes;
-        known = newBytes;
-        disk = Disk::File;
         saved = true;
         open = false;
         return true;
@@ -592,6 +603,9 @@ struct Counts {
     qint64 questionsNo = 0;
     qint64 changedNothingLost = 0; // saves over a changed file without a question
     qint64 diskFullSaves = 0;
+    qint64 waitsForAnotherCopy = 0;
+    qint64 savesFinishedAtStart = 0;
+    qint64 cutSavesDropped = 0;
 };
 
 const char* const lowerWords[] = {
@@ -618,7 +632,7 @@ public:
     // Empty when every step matched the model.
     QString run()
     {
-        testing::CleanSlate();
+        testing::CleanSlate(0.0, 10.0); // a copy that waits for another does so ten times faster
         m = Model{};
         m.timer = rng.bounded(2);
         tSedu = frmTrevolo::Instancia().tSedu;
@@ -768,22 +782,69 @@ private:
         m.bytes = bytes;
     }
 
-    // Another copy of the program saves its list: the session's own list, or part of it
-    // (which loses nothing), or with a message of its own.
-    QString saveFromAnotherCopy()
+    // What another copy of the program saves: the session's own list, or part of it (which
+    // loses nothing), or with a message of its own.
+    QStringList anotherCopysList()
     {
         QStringList lines;
         for (const Item& item : m.list)
             if (chance(80))
                 lines << modGral::LineaDe({item.text, item.ticked});
-        const bool own = chance(50);
-        if (own)
+        if (chance(50))
             lines << upper(words(false, false));
+        return lines;
+    }
+
+    QString saveFromAnotherCopy()
+    {
+        const QStringList lines = anotherCopysList();
         Enc enc = *systemEnc();
         placeFile(encode(lines, enc));
-        return QStringLiteral("another copy saves %1 lines%2")
-            .arg(lines.size())
-            .arg(own ? ", one of its own" : "");
+        return QStringLiteral("another copy saves %1 lines").arg(lines.size());
+    }
+
+    // This program killed as it saved its list with a message more, its lock still taken: with
+    // the new file of QSaveFile not in place yet, or msg.txt cut short as it was rewritten in
+    // place after its rescue copy, or that copy cut short. The next start holds the old list, or
+    // the new one and says so, and leaves nothing behind.
+    void killedWhileSaving()
+    {
+        Enc enc = m.enc;
+        const QByteArray ours = encode(decode(m.bytes, enc) << upper(words(false, false)), enc);
+#ifdef Q_OS_WIN
+        // No copy can end here holding the lock, which alone lets the next start clear the
+        // temporary file of a replace: only a rewrite in place is cut short.
+        const int when = 1 + bounded(2);
+#else
+        if (const pid_t copy = fork(); copy == 0)
+            _exit(forms::SaveLock(testing::MsgPath()).Lock(0) ? 0 : 1); // never lets go
+        else
+            waitpid(copy, nullptr, 0);
+        const int when = bounded(3);
+#endif
+        QString error;
+        const std::optional<QString> rescue =
+            when ? forms::KeepRescueCopy(testing::MsgPath(), ours, error) : std::nullopt;
+        if (when && !rescue)
+            failure = QStringLiteral("cannot keep a rescue copy: %1").arg(error);
+        QFile cut(when == 0   ? testing::MsgPath() + QStringLiteral(".KqWzRt")
+                  : when == 1 ? testing::MsgPath()
+                              : rescue.value_or(QString()));
+        if (!(when == 2 ? cut.resize(bounded(int(cut.size())))
+                        : cut.open(QIODevice::WriteOnly) &&
+                              cut.write(when ? ours.left(bounded(int(ours.size()))) : ours) >= 0))
+            failure =
+                QStringLiteral("cannot leave %1 as a kill would: %2").arg(cut.fileName(), error);
+        cut.close();
+        if (when == 1) {
+            m.bytes = ours;
+            m.boxes << QStringLiteral("information");
+        }
+        ++(when == 1 ? counts.savesFinishedAtStart : counts.cutSavesDropped);
+        note(QStringLiteral("killed saving, %1 cut short").arg(cut.fileName()));
+        newRun();
+        if (rescue && QFileInfo::exists(*rescue))
+            failure = QStringLiteral("the rescue copy %1 outlived the start").arg(*rescue);
     }
 
     void newRun()
@@ -793,10 +854,10 @@ private:
         modGral::NumActivos = 0;
         modGral::Actual = 0;
         modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
-        modGral::CargarMensajes();
+        modGral::PrepararMensajes();
         const qsizetype before = m.boxes.size();
         m.load();
-        counts.loadsOver51 += m.boxes.size() - before;
+        counts.loadsOver51 += m.disk == Model::Disk::File ? m.boxes.size() - before : 0;
         check(nullptr, QStringLiteral("start-up load"));
     }
 
@@ -820,7 +881,8 @@ private:
     void outsideStep()
     {
         const bool blocked = m.disk == Model::Disk::Folder;
-        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, blocked ? 0 : 6})) {
+        const bool killable = m.disk == Model::Disk::File && !room;
+        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, killable ? 2 : 0, blocked ? 0 : 6})) {
         case 0:
             openEditor();
             break;
@@ -841,6 +903,9 @@ private:
                 block();
             check(nullptr, blocked ? QStringLiteral("clear the way")
                                    : QStringLiteral("a folder named msg.txt"));
+            break;
+        case 4:
+            killedWhileSaving();
             break;
         default:
             check(nullptr, writeForeignFile());
@@ -883,8 +948,12 @@ private:
     {
         const int rows = int(m.list.size());
         const bool blocked = m.disk == Model::Disk::Folder;
+        // Another copy saves a file, not into a folder nor on a full disk. The copy that waits
+        // for it dispatches events, and once they are, Qt drops the selection that Quitar made
+        // in the text box, which the model does not play.
+        const bool racing = !blocked && !room && m.selected.isEmpty();
         switch (pick({28 + addBias, 6, 18, 5, 3, 14, 8, 7, 4, blocked ? 10 : 2, 3,
-                      room ? 10 : fillable, 4})) {
+                      room ? 10 : fillable, racing ? 1 : 0, 4})) {
         case 0: { // type, then Agregar
             const QString text = typed();
             e.txtNvo->setText(text);
@@ -955,6 +1024,22 @@ private:
                 check(&e, QStringLiteral("%1 %2").arg(on ? "tick" : "untick").arg(row));
             }
             break;
+        case 12: { // another copy is saving: Regresar waits for it, as if it had saved first
+            const QStringList theirs = anotherCopysList();
+            Enc enc = *systemEnc();
+            m.disk = Model::Disk::File;
+            m.bytes = encode(theirs, enc);
+            if (!otherCopy.emplace(testing::MsgPath()).Lock(0))
+                failure = QStringLiteral("another copy cannot take the lock");
+            QTimer::singleShot(0, &e, [this, theirs] {
+                auto system = forms::TextEncoding::SystemCodePage;
+                forms::WriteLines(testing::MsgPath(), theirs, system);
+                otherCopy.reset();
+            });
+            ++counts.waitsForAnotherCopy;
+            note(QStringLiteral("another copy saving %1 lines").arg(theirs.size()));
+            [[fallthrough]];
+        }
         case 7: { // Regresar
             const bool emptied = m.list.isEmpty();
             const Enc encWas = m.enc;
@@ -1065,9 +1150,10 @@ private:
     QRandomGenerator rng;
     Model m;
     forms::IntervalTimer* tSedu = nullptr;
-    std::optional<qint64> room; // the bytes a file may have, on a full disk
-    int addBias = 0;            // some sessions fill the list
-    int reloadWeight = 0;       // some save many times within one run
+    std::optional<qint64> room;               // the bytes a file may have, on a full disk
+    std::optional<forms::SaveLock> otherCopy; // held by another copy as it saves
+    int addBias = 0;                          // some sessions fill the list
+    int reloadWeight = 0;                     // some save many times within one run
     int budget = 0;
     int step = 0;
     QStringList steps;
@@ -1197,7 +1283,10 @@ void tst_editor_model::randomSessions()
         {"changes of msg.txt with the editor open", counts.changesWhileOpen},
         {"questions answered Sí", counts.questionsYes},
         {"questions answered No", counts.questionsNo},
-        {"changed files replaced without a question", counts.changedNothingLost}};
+        {"changed files replaced without a question", counts.changedNothingLost},
+        {"Regresar waiting for another copy's save", counts.waitsForAnotherCopy},
+        {"saves cut short, finished at start-up", counts.savesFinishedAtStart},
+        {"saves cut short, dropped at start-up", counts.cutSavesDropped}};
     if (!testing::WhyNoFileSizeLimit())
         reached.append({"saves failing on a full disk", counts.diskFullSaves});
     for (const auto& [what, n] : reached) {

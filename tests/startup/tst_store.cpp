@@ -6,15 +6,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <optional>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #else
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -51,6 +58,8 @@ private slots:
     void pathRule();
     void msgFolder_data();
     void msgFolder();
+    void userDataFolder_data();
+    void userDataFolder();
     void encodingRoundTrip_data();
     void encodingRoundTrip();
     void writtenLinesReadBackTheSame_data();
@@ -104,12 +113,12 @@ void tst_store::load_data()
     QTest::newRow("UTF-16 BE with a byte-order mark")
         << QByteArray("\xFE\xFF\0*\0\xF1\0\r\0\n\0b", 12) << QStringList{"*ñ", "b"}
         << QStringList{"*ñ"} << forms::TextEncoding::Utf16BeWithBom;
-    // An odd number of bytes is no UTF-16: read as bytes, nothing dropped.
-    QTest::newRow("UTF-16 mark, odd length") << QByteArray("\xFF\xFE"
-                                                           "a\0b",
-                                                           5)
-                                             << QStringList{QStringLiteral("ÿþa") + QChar(0) + "b"}
-                                             << QStringList{} << forms::TextEncoding::Windows1252;
+    // A copy cut short ends with half a character, which is dropped.
+    QTest::newRow("UTF-16 mark, odd length")
+        << QByteArray("\xFF\xFE"
+                      "a\0b",
+                      5)
+        << QStringList{"a"} << QStringList{} << forms::TextEncoding::Utf16LeWithBom;
 }
 
 void tst_store::load()
@@ -132,27 +141,104 @@ void tst_store::load()
     QVERIFY(testing::Boxes().shown.isEmpty());
 }
 
+namespace {
+
+using Step = std::function<void()>;
+
+#ifndef Q_OS_WIN
+void link(const QString& target)
+{
+    QVERIFY(QFile::link(target, testing::MsgPath()));
+}
+
+// A FIFO, a socket or, for root alone, a device that reads as /dev/zero does: without end.
+void make(mode_t kind, const QString& name = QStringLiteral("msg.txt"))
+{
+    const QByteArray path = QFile::encodeName(QDir(testing::Folder()).filePath(name));
+    if (S_ISSOCK(kind)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        ::close(fd);
+    } else if (::mknod(path.constData(), kind | 0600, makedev(1, 5)) != 0) {
+        QSKIP("no device can be made");
+    }
+}
+#endif
+
+} // namespace
+
+// What start-up and a save make of each kind of msg.txt: only a regular file is read, a larger
+// one than a list ever is not, and what is no regular file is never written.
 void tst_store::missingFileOrFolderIsAnEmptyStore_data()
 {
-    QTest::addColumn<QString>("what");
-    QTest::newRow("no file") << "none";
-    QTest::newRow("empty file") << "empty";
-    QTest::newRow("a folder named msg.txt") << "folder";
+    QTest::addColumn<Step>("what");
+    QTest::addColumn<QString>("told"); // the reason a box gives; none if empty
+    QTest::addColumn<forms::FileStamp::State>("state");
+    using State = forms::FileStamp::State;
+    const QString notAFile = QStringLiteral("no es un archivo de texto: ");
+    QTest::newRow("no file") << Step([] {}) << QString() << State::Absent;
+    QTest::newRow("empty file") << Step([] { testing::WriteMsg({}); }) << QString() << State::Read;
+    QTest::newRow("a folder named msg.txt")
+        << Step([] { QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("msg.txt"))); })
+        << notAFile + QStringLiteral("es una carpeta") << State::NotAFile;
+#ifndef Q_OS_WIN // links there are files of their own
+    QTest::newRow("a link to nothing")
+        << Step([] { link(testing::Folder() + QStringLiteral("/nada/msg.txt")); }) << QString()
+        << State::Absent;
+    QTest::newRow("a FIFO") << Step([] { make(S_IFIFO); })
+                            << notAFile + QStringLiteral("es una tubería (FIFO)")
+                            << State::NotAFile;
+    QTest::newRow("a socket") << Step([] { make(S_IFSOCK); })
+                              << notAFile + QStringLiteral("es un socket") << State::NotAFile;
+    QTest::newRow("a link to a device that never ends") << Step([] {
+        make(S_IFCHR, QStringLiteral("cero"));
+        link(QStringLiteral("cero"));
+    }) << notAFile + QStringLiteral("es un dispositivo") << State::NotAFile;
+    QTest::newRow("a loop of links")
+        << Step([] { link(QStringLiteral("msg.txt")); })
+        << QStringLiteral("sus enlaces forman un bucle") << State::NotAFile;
+#endif
+    QTest::newRow("larger than any list") << Step([] {
+        testing::WriteMsg("*HOLA");
+        QVERIFY(QFile::resize(testing::MsgPath(), forms::MaxFileBytes + 1)); // sparse
+    }) << QStringLiteral("es demasiado grande: más de 64 MB")
+                                          << State::Unreadable;
 }
 
 void tst_store::missingFileOrFolderIsAnEmptyStore()
 {
-    QFETCH(QString, what);
-    if (what == QStringLiteral("empty"))
-        testing::WriteMsg({});
-    else if (what == QStringLiteral("folder"))
-        QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("msg.txt")));
+    QFETCH(Step, what);
+    QFETCH(QString, told);
+    QFETCH(forms::FileStamp::State, state);
+    what();
     NumActivos = 7;
     modGral::CargarMensajes();
     QCOMPARE(int(NumActivos), 0);
     for (int i = 0; i <= modGral::UltimoMensaje; ++i)
         QVERIFY(Mensajes[size_t(i)].isEmpty() && Activos[size_t(i)].isEmpty());
-    QVERIFY(testing::Boxes().shown.isEmpty());
+    QCOMPARE(modGral::HuellaMsg.state, state);
+    const auto& shown = testing::Boxes().shown;
+    QCOMPARE(shown.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(shown[0].text.contains(modGral::NombreMsg(testing::MsgPath()) + u':') &&
+                     shown[0].text.contains(told),
+                 qPrintable(shown[0].text));
+    if (told.isEmpty())
+        return;
+    // Neither replaced nor written through, and no more written than would be read.
+    const QFileInfo before(testing::MsgPath());
+    const QString line = state == forms::FileStamp::State::NotAFile
+                             ? QStringLiteral("*NUEVO")
+                             : QString(forms::MaxFileBytes, u'x');
+    auto encoding = forms::TextEncoding::SystemCodePage;
+    QCOMPARE(forms::WriteLines(testing::MsgPath(), {line}, encoding), told);
+    const QFileInfo after(testing::MsgPath());
+    QCOMPARE(after.isSymbolicLink(), before.isSymbolicLink());
+    QCOMPARE(after.isFile(), before.isFile());
+    QCOMPARE(after.size(), before.size());
 }
 
 void tst_store::moreThan51LinesKeepsTheFirstAndTellsOnce_data()
@@ -356,6 +442,7 @@ void tst_store::msgFolder()
     const auto restoreHome = qScopeGuard([&] { qputenv("HOME", realHome); });
     const QString userData = forms::UserDataPath();
     QVERIFY2(userData.startsWith(home.path()), qPrintable(userData));
+    QCOMPARE(forms::MakeFolder(userData), QString());
 #endif
     const QString userMsg = userData + QStringLiteral("/msg.txt");
     if (!shipped.isEmpty())
@@ -400,6 +487,71 @@ void tst_store::msgFolder()
     QCOMPARE(
         QDir(testing::Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         expected);
+}
+
+// The XDG rule for the user's data folder, and the reason when it cannot be made.
+void tst_store::userDataFolder_data()
+{
+    QTest::addColumn<QString>("home"); // in the test's folder, "/" for the system's; unset if null
+    QTest::addColumn<QString>("xdg");  // XDG_DATA_HOME, from the test's folder if absolute
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason"); // when it is made; not made if null
+    QTest::newRow("XDG_DATA_HOME") << "casa"
+                                   << "/datos"
+                                   << "/datos/Trevolo"
+                                   << "";
+    QTest::newRow("a relative XDG_DATA_HOME is ignored") << "casa"
+                                                         << "datos"
+                                                         << "/casa/.local/share/Trevolo"
+                                                         << "";
+    QTest::newRow("no HOME: the one of the user database") << QString() << ""
+                                                           << "~/.local/share/Trevolo" << QString();
+    QTest::newRow("XDG_DATA_HOME a file") << "casa"
+                                          << "/archivo"
+                                          << "/archivo/Trevolo"
+                                          << "no es una carpeta";
+    QTest::newRow("a home closed to the user") << "cerrada"
+                                               << ""
+                                               << "/cerrada/.local/share/Trevolo"
+                                               << "permiso denegado";
+}
+
+void tst_store::userDataFolder()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QFETCH(QString, home);
+    QFETCH(QString, xdg);
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    if (const auto why = testing::BecomeOrdinaryUser())
+        QSKIP(qPrintable(*why));
+    const QDir here(testing::Folder());
+    testing::WriteMsg({});
+    QVERIFY(QFile::rename(testing::MsgPath(), here.filePath(QStringLiteral("archivo"))));
+    QVERIFY(here.mkdir(QStringLiteral("casa")) && here.mkdir(QStringLiteral("cerrada")));
+    QVERIFY(QFile::setPermissions(here.filePath(QStringLiteral("cerrada")),
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const QByteArray realHome = qgetenv("HOME"), realXdg = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", realHome);
+        qputenv("XDG_DATA_HOME", realXdg);
+        QStandardPaths::setTestModeEnabled(true);
+    });
+    QStandardPaths::setTestModeEnabled(false); // the rule itself, in the test's folder
+    if (home.isNull())
+        qunsetenv("HOME");
+    else
+        qputenv("HOME", QFile::encodeName(here.filePath(home)));
+    qputenv("XDG_DATA_HOME",
+            QFile::encodeName(xdg.startsWith(u'/') ? testing::Folder() + xdg : xdg));
+    const QString base =
+        folder.startsWith(u'~') ? QFile::decodeName(getpwuid(getuid())->pw_dir) : testing::Folder();
+    QCOMPARE(forms::UserDataPath(), base + folder.mid(folder.startsWith(u'~') ? 1 : 0));
+    if (!reason.isNull())
+        QCOMPARE(forms::MakeFolder(forms::UserDataPath()), reason);
+#else
+    QSKIP("the XDG rule is Linux's");
+#endif
 }
 
 void tst_store::encodingRoundTrip_data()
