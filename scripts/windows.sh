@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # Trevolo for Windows, made on Debian: Qt cross-built with MinGW-w64 from Debian's own qt6-base
 # source, then Trevolo and its tests, run under Wine, then the installer and the portable zip.
-# Qt is kept in $TREVOLO_WINDOWS_ROOT (default /var/cache/trevolo-windows) and built again only
-# when its version or its switches change.
+# Qt is kept in $TREVOLO_WINDOWS_ROOT (its default in cmake/windows-qt.cmake) and built again
+# only when its version or its switches change.
 # Needs root (apt-get); skips (exit 0) where it cannot run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
-root=${TREVOLO_WINDOWS_ROOT:-/var/cache/trevolo-windows}
-prefix=$root/qt
 start=$SECONDS
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -16,6 +14,9 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 scripts/setup.sh windows
+# Where the windows preset looks for Qt.
+root=$(cmake -P cmake/windows-qt.cmake)
+prefix=$root/qt
 
 # The same Qt as the Linux build's host tools (moc, rcc, uic), which the cross build runs.
 qt_version=$(dpkg-query -W -f '${Version}' qt6-base-dev)
@@ -77,7 +78,7 @@ install -D -m 644 /usr/share/qt6/translations/qtbase_es.qm "$prefix/translations
 
 # Trevolo, its tests under Wine, the installer and the zip (made by the tests, as a user gets
 # them), in build/windows.
-keep_lock_out cmake --preset windows -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+keep_lock_out cmake --preset windows -DTREVOLO_WINDOWS_ROOT="$root" >/dev/null
 keep_lock_out cmake --build --preset windows 2>&1 | tee build/windows/build.log
 warnings=$(grep -c 'warning:' build/windows/build.log || true)
 echo "Warnings in what was built: $warnings"
