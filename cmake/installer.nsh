@@ -1,4 +1,4 @@
-; Trevolo's own steps in CPack's installer script (cmake/windows.cmake includes this file).
+; Trevolo's own steps in CPack's installer script (cmake/windows-installer.cmake includes this file).
 !include FileFunc.nsh
 
 ; A running Trevolo keeps its files in use: an upgrade or an uninstall would replace or remove

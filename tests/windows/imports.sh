@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The portable zip holds everything the program loads: Qt's DLLs, its platform and style
-# plugins, the MinGW runtime, Qt's Spanish translation and the qt.conf that points Qt at them;
-# and every .exe and .dll in it imports only DLLs that it ships beside trevolo.exe or that
-# come with Windows itself.
-#   imports.sh Trevolo-VERSION-win64.zip
+# The portable zip holds everything the program loads and nothing else: each file the build
+# deploys (Qt's DLLs, its platform and style plugins, the MinGW runtime, Qt's Spanish
+# translation and the qt.conf that points Qt at them), one a line in deployed.txt; and every
+# .exe and .dll in it imports only DLLs that it ships beside trevolo.exe or that come with
+# Windows itself.
+#   imports.sh Trevolo-VERSION-win64.zip deployed.txt
 set -euo pipefail
-zip=${1:?usage: $0 Trevolo-VERSION-win64.zip}
+usage="usage: $0 Trevolo-VERSION-win64.zip deployed.txt"
+zip=${1:?$usage}
+deployed=${2:?$usage}
 for tool in unzip x86_64-w64-mingw32-objdump; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is missing (scripts/setup.sh windows installs it)"
@@ -18,11 +21,11 @@ unzip -q "$zip" -d "$dir"
 top=$dir/$(basename "$zip" .zip)
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for file in trevolo.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
-    styles/qwindowsvistastyle.dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll \
-    translations/qtbase_es.qm qt.conf LICENSE.txt; do
+while IFS= read -r file; do
     [ -f "$top/$file" ] || fail "$(basename "$zip") lacks $file"
-done
+done <"$deployed"
+unlisted=$(comm -23 <(find "$top" -type f -printf '%P\n' | sort) <(sort "$deployed"))
+[ -z "$unlisted" ] || fail "$(basename "$zip") holds files the build does not deploy: $unlisted"
 
 # Windows' own DLLs that Qt and the MinGW runtime use.
 system='^(advapi32|authz|comdlg32|d3d9|d3d11|dwmapi|dwrite|dxgi|gdi32|imm32|kernel32|msvcrt|mpr|netapi32'
