@@ -1,4 +1,5 @@
 #include "board/frmTrevolo.h"
+#include "board/grid.h"
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
