@@ -20,7 +20,6 @@
 #include <climits>
 #include <functional>
 
-// A question's buttons, as the program words them.
 const forms::Answers siNo{QStringLiteral("&Sí"), QStringLiteral("&No")};
 
 class tst_forms : public QObject {
