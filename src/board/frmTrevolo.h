@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QMainWindow>
-#include <QSizeF>
 #include <QStringList>
 
 #include <optional>
@@ -16,29 +15,6 @@ class QMenu;
 // The flash timer's interval in milliseconds for a period in seconds: periods below one second
 // give six; nothing when the milliseconds do not fit the timer.
 std::optional<qint32> IntervaloDelPeriodo(double segundos);
-
-// What the grid has to fit into, in twips: the window with its frame, its client area, the window
-// font's "A" and line, the letter and hand templates, and the font sizes after the fitting.
-struct GridRoom {
-    float outerWidth, outerHeight;
-    float clientWidth, clientHeight;
-    float textWidth, textHeight;
-    QSizeF letter, hand;
-    qreal letterPoints, handPoints;
-};
-
-// The grid's column and row steps, the size of its labels relative to the templates, and the
-// font size of letters and hands alike.
-struct GridLayout {
-    float columnStep, rowStep;
-    float scale;
-    qreal letterPoints, handPoints;
-};
-
-// Where the designed steps keep every cell apart and inside the client area, the designed grid.
-// Elsewhere letters and hands shrink together, never below 8 points, and the steps keep a gap
-// between cells.
-GridLayout LayOutGrid(const GridRoom& room);
 
 // The exercise board: always maximised, the letter grid with a hand code under each letter,
 // the label that flashes the messages, and the two menus.
@@ -87,7 +63,6 @@ private:
     void buildMenus();
     void maximise();
     void layOutGrid();
-    void fitTemplates(const GridLayout& grid);
     void centreFlash();
     void loadCells();
 

@@ -319,7 +319,7 @@ bool frmMsg::Guardar(const QStringList& lineas)
         }
         if (pregunta.isEmpty())
             return porQue.isEmpty() || error(porQue);
-        if (!forms::Question(pregunta))
+        if (!forms::Question(pregunta, SiNo))
             return false;
         aceptado = ahora.stamp;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/boxes.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -19,6 +21,9 @@ public:
 
     // An item's whole message: the list may show a long one shortened.
     static QString Texto(const QListWidgetItem* item);
+
+    // The buttons of the question before a save replaces what it would lose.
+    static inline const forms::Answers SiNo{QStringLiteral("&Sí"), QStringLiteral("&No")};
 
     QLabel* Label1;
     QLineEdit* txtNvo;

@@ -79,20 +79,20 @@ void MsgBox(const QString& text, Icon icon, const QString& title)
     box.exec();
 }
 
-bool Question(const QString& text, const QString& title)
+bool Question(const QString& text, const Answers& answers, const QString& title)
 {
     if (Ending())
         return false;
     const QString shownTitle = titleOrName(title);
     if (responder)
-        return responder({Box::Kind::Question, text, shownTitle, Icon::Question}) == Si;
+        return responder({Box::Kind::Question, text, shownTitle, Icon::Question}) == answers.yes;
     QMessageBox box(QMessageBox::Question, shownTitle, text, QMessageBox::NoButton, activeWindow());
-    QPushButton* si = box.addButton(Si, QMessageBox::YesRole);
-    QPushButton* no = box.addButton(No, QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(answers.yes, QMessageBox::YesRole);
+    QPushButton* no = box.addButton(answers.no, QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
-    return box.clickedButton() == si;
+    return box.clickedButton() == yes;
 }
 
 std::optional<double> NumberIn(const QString& text)

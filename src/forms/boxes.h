@@ -19,7 +19,7 @@ struct Box {
 };
 
 // Answers a box instead of the user: the text typed into an input box (empty for Cancel), the
-// caption of the button pressed in a question (Si or No); ignored for a message box.
+// caption of the button pressed in a question; ignored for a message box.
 using BoxResponder = std::function<QString(const Box&)>;
 
 // Tests: answer every box through `responder`; an empty one brings the real dialogs back.
@@ -31,13 +31,14 @@ QString InputBox(const QString& prompt, const QString& title);
 // A modal message box with an OK button; without a title it shows the application's name.
 void MsgBox(const QString& text, Icon icon, const QString& title = {});
 
-// The captions of a question's buttons.
-inline const QString Si = QStringLiteral("&Sí");
-inline const QString No = QStringLiteral("&No");
+// The captions of a question's two buttons, in the program's language.
+struct Answers {
+    QString yes, no;
+};
 
-// A modal question with the buttons "Sí" and "No", "No" the default; true for "Sí". Without a
+// A modal question with the buttons `answers`, "no" the default; true for "yes". Without a
 // title it shows the application's name.
-bool Question(const QString& text, const QString& title = {});
+bool Question(const QString& text, const Answers& answers, const QString& title = {});
 
 // The number a user typed, read in the user's locale; nothing when the text is not a finite
 // number.

@@ -502,7 +502,8 @@ QString replace(const QString& path, const QByteArray& bytes)
     // the old content be unknown, the rescue copy stays for the next start.
     if (before.state == FileStamp::State::Read && after.state != FileStamp::State::NotAFile &&
         !rewrite(path, before.bytes).isEmpty())
-        reason += QStringLiteral("; ") + failureWords.notRestored;
+        reason += QStringLiteral("; ") +
+                  said(&FailureWords::notRestored, QStringLiteral("not restored either"));
     return reason;
 }
 

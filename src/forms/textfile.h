@@ -17,9 +17,8 @@ void SetAppPath(const QString& folder);
 // the system's own words.
 struct FailureWords {
     QString denied, full, missing, folder;
-    QString held; // another program has the file open
-    QString notRestored = QStringLiteral("the file's former content could not be put back "
-                                         "either and may be incomplete");
+    QString held;        // another program has the file open
+    QString notRestored; // a failed write whose former content could not be put back either
     // A path that is there but is no regular file: `notAFile`, then what it is.
     QString notAFile, device, pipe, socket;
     QString loop;       // symbolic links that lead round in a circle

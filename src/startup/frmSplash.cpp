@@ -1,11 +1,10 @@
 #include "frmSplash.h"
 
 #include "forms/controls.h"
+#include "forms/placement.h"
 #include "forms/units.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace {
 
@@ -29,7 +28,6 @@ frmSplash::frmSplash()
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
     const int border = frameWidth();
-    setFixedSize(forms::PixelsX(7380) + 2 * border, forms::PixelsY(4245) + 2 * border);
 
     Frame1 = new QFrame(this);
     Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -54,6 +52,7 @@ frmSplash::frmSplash()
     lblProductName = autoSizedLabel(QStringLiteral("Trevolo"),
                                     forms::DesignFont(arial, 32.25, true), Frame1, 2940, 1800);
 
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    move(screen.center() - rect().center());
+    // In the middle of the screen, as a dialog with no owner is.
+    forms::CentreOverOwner(
+        this, QSize(forms::PixelsX(7380) + 2 * border, forms::PixelsY(4245) + 2 * border));
 }

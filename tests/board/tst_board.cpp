@@ -1,4 +1,5 @@
 #include "board/frmTrevolo.h"
+#include "board/grid.h"
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
@@ -17,6 +18,17 @@ namespace {
 
 // The letter size the fitting stops at when the window can never be satisfied.
 constexpr qreal smallestPoints = 8.0;
+
+// The design's figures in twips for the board maximised on 1920 x 1080, else on the offscreen
+// 800 x 800: the flash W - 500 wide, the steps (W - 500) / 5 and (H - 500) / 6 before TW and TH.
+struct Designed {
+    float flashWidth, column, row;
+};
+Designed designedFor(QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size())
+{
+    return screen == QSize(1920, 1080) ? Designed{28300.0f, 5660.0f, 2616.6667f}
+                                       : Designed{11500.0f, 2300.0f, 1916.6666f};
+}
 
 // Follows the font like a label that sizes itself, noting each size set and its read-back.
 class FollowsFont : public QObject {
@@ -96,45 +108,35 @@ void tst_board::builtForTheMaximisedWindow()
 {
     QSize frameAtBuild;
     testing::RunBoard([&](frmTrevolo& board) { frameAtBuild = board.frameGeometry().size(); });
-    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
-    QCOMPARE(frameAtBuild, available);
+    QCOMPARE(frameAtBuild, QGuiApplication::primaryScreen()->availableGeometry().size());
     frmTrevolo& board = frmTrevolo::Instancia();
     QVERIFY(board.bSed);
-    const float W = forms::TwipsX(available.width());
-    QCOMPARE(board.miAncho, (W - 500.0f) / 5.0f + forms::TextWidth(board.font(), "A"));
+    QCOMPARE(board.miAncho, designedFor().column + forms::TextWidth(board.font(), "A"));
 }
 
 void tst_board::gridFollowsTheFormulas()
 {
     testing::RunBoard([](frmTrevolo& board) {
         const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYZ");
-        const float W = forms::OuterWidth(&board);
-        const float H = forms::OuterHeight(&board);
-        const float miAncho = (W - 500.0f) / 5.0f + forms::TextWidth(board.font(), "A");
-        const float miLargo = (H - 500.0f) / 6.0f + forms::TextHeight(board.font());
+        const float miAncho = designedFor().column + forms::TextWidth(board.font(), "A");
+        const float miLargo = designedFor().row + forms::TextHeight(board.font());
         QCOMPARE(board.miAncho, miAncho);
         QCOMPARE(board.miLargo, miLargo);
         QCOMPARE(board.Letras.size(), 26);
         QCOMPARE(board.Letras[0], QString());
         QCOMPARE(board.Manos, QStringList({"I", "D", "J", "I", "J"}));
 
-        float y = 0.0f;
-        for (int row = 1; row <= 5; ++row) {
-            float x = 500.0f;
-            for (int column = 1; column <= 5; ++column) {
-                const int k = 5 * (row - 1) + column;
-                QLabel* letter = board.lblLetra(k);
-                QLabel* hand = board.lblMano(k);
-                QCOMPARE(letter->text(), letters.mid(k - 1, 1));
-                QCOMPARE(letter->pos(), QPoint(forms::PixelsX(x), forms::PixelsY(y)));
-                QCOMPARE(letter->size(), board.lblLetra(0)->size());
-                QCOMPARE(hand->pos(),
-                         QPoint(forms::PixelsX(x), forms::PixelsY(forms::Height(letter) + y)));
-                QCOMPARE(hand->size(), board.lblMano(0)->size());
-                QVERIFY(letter->isVisible() && hand->isVisible());
-                x = miAncho + x;
-            }
-            y = miLargo + y;
+        // Cell k in row (k - 1) div 5 and column (k - 1) mod 5 from 0, its hand under its letter.
+        for (int k = 1; k <= 25; ++k) {
+            const float x = 500.0f + float((k - 1) % 5) * miAncho, y = float((k - 1) / 5) * miLargo;
+            QLabel* letter = board.lblLetra(k);
+            QLabel* hand = board.lblMano(k);
+            QCOMPARE(letter->text(), letters.mid(k - 1, 1));
+            QCOMPARE(letter->pos(), QPoint(forms::PixelsX(x), forms::PixelsY(y)));
+            QCOMPARE(letter->size(), board.lblLetra(0)->size());
+            QCOMPARE(hand->pos(), QPoint(forms::PixelsX(x), forms::PixelsY(735.0f + y)));
+            QCOMPARE(hand->size(), board.lblMano(0)->size());
+            QVERIFY(letter->isVisible() && hand->isVisible());
         }
         QVERIFY(!board.lblLetra(0)->isVisible());
         QVERIFY(!board.lblMano(0)->isVisible());
@@ -147,7 +149,7 @@ void tst_board::gridFollowsTheFormulas()
 void tst_board::flashLabelIsCentred()
 {
     testing::RunBoard([](frmTrevolo& board) {
-        QCOMPARE(board.lblSedu->width(), forms::PixelsX(forms::OuterWidth(&board) - 500.0f));
+        QCOMPARE(board.lblSedu->width(), forms::PixelsX(designedFor().flashWidth));
         const QPoint offset = board.lblSedu->geometry().center() - board.client->rect().center();
         QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
                  qPrintable(QStringLiteral("%1, %2").arg(offset.x()).arg(offset.y())));
@@ -213,7 +215,7 @@ void tst_board::fixedTemplateFitting_data()
     const int fits = int(std::floor((H * tpp + 1000.0f) / 10.0f / tpp));
     QTest::newRow("just fits") << fits << true;
     QTest::newRow("one pixel too tall") << fits + 1 << false;
-    QTest::newRow("as designed") << forms::PixelsY(735) << (10 * 735 - 1000 <= H * tpp);
+    QTest::newRow("as designed") << forms::PixelsY(735) << (6350.0f <= H * tpp);
 }
 
 void tst_board::fixedTemplateFitting()
@@ -287,15 +289,15 @@ void tst_board::gridFitsTheScreen()
     const float H = forms::TwipsY(outer.height());
     const float TW = forms::TextWidth(board.font(), "A"), TH = forms::TextHeight(board.font());
     // With the fixed letter template the fitting keeps the letters or lowers them to its floor.
-    const qreal letterPoints = 10 * 735 - 1000 > H ? smallestPoints : 39.75;
+    const qreal letterPoints = 6350.0f > H ? smallestPoints : 39.75;
     const GridLayout grid =
         LayOutGrid({forms::TwipsX(outer.width()), H, forms::TwipsX(client.width()),
                     forms::TwipsY(client.height()), TW, TH, QSizeF(855, 735), QSizeF(615, 795),
                     letterPoints, 39.75});
 
     if (designed) {
-        QCOMPARE(grid.columnStep, (forms::TwipsX(outer.width()) - 500.0f) / 5.0f + TW);
-        QCOMPARE(grid.rowStep, (H - 500.0f) / 6.0f + TH);
+        QCOMPARE(grid.columnStep, designedFor(screen).column + TW);
+        QCOMPARE(grid.rowStep, designedFor(screen).row + TH);
         QCOMPARE(grid.scale, 1.0f);
         QCOMPARE(grid.letterPoints, 39.75);
         QCOMPARE(grid.handPoints, 39.75);
@@ -306,16 +308,12 @@ void tst_board::gridFitsTheScreen()
     }
     // Placed as the board places its labels.
     Cells cells;
-    float y = 0.0f;
-    for (int row = 0; row < 5; ++row, y = grid.rowStep + y) {
-        float x = 500.0f;
-        for (int column = 0; column < 5; ++column, x = grid.columnStep + x) {
-            const QSize letter(forms::PixelsX(855 * grid.scale), forms::PixelsY(735 * grid.scale));
-            const QSize hand(forms::PixelsX(615 * grid.scale), forms::PixelsY(795 * grid.scale));
-            cells.letters << QRect(QPoint(forms::PixelsX(x), forms::PixelsY(y)), letter);
-            cells.hands << QRect(QPoint(forms::PixelsX(x), cells.letters.last().bottom() + 1),
-                                 hand);
-        }
+    const QSize letter(forms::PixelsX(855 * grid.scale), forms::PixelsY(735 * grid.scale));
+    const QSize hand(forms::PixelsX(615 * grid.scale), forms::PixelsY(795 * grid.scale));
+    for (const QPointF& corner : LetterCorners(grid.columnStep, grid.rowStep)) {
+        const QPoint at(forms::PixelsX(float(corner.x())), forms::PixelsY(float(corner.y())));
+        cells.letters << QRect(at, letter);
+        cells.hands << QRect(QPoint(at.x(), cells.letters.last().bottom() + 1), hand);
     }
     checkCellsApart(cells, QRect(QPoint(), client));
 }

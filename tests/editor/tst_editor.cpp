@@ -532,7 +532,7 @@ void tst_editor::saveUnderFaults_data()
     };
     const Step readOnlyFolder = [] { chmod(testing::Folder(), readOnly); };
     const QByteArray otro("*UNO\r\nDEL OTRO\r\n");
-    const QString yes = forms::Si, no = forms::No;
+    const QString yes = frmMsg::SiNo.yes, no = frmMsg::SiNo.no;
 
     QTest::newRow("full disk") << uno << false << nothing << nothing << QStringList() << 10LL << uno
                                << QStringList{"critical", "disco lleno"} << false;

@@ -1045,7 +1045,7 @@ private:
             const Enc encWas = m.enc;
             const bool changed = m.disk == Model::Disk::File && m.bytes != m.known;
             const bool yes = chance(50);
-            testing::Boxes().answers = {yes ? forms::Si : forms::No};
+            testing::Boxes().answers = {yes ? frmMsg::SiNo.yes : frmMsg::SiNo.no};
             const qsizetype boxesBefore = m.boxes.size();
             const bool written = m.regresar(yes, room);
             const bool asked =

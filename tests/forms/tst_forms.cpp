@@ -20,6 +20,8 @@
 #include <climits>
 #include <functional>
 
+const forms::Answers siNo{QStringLiteral("&Sí"), QStringLiteral("&No")};
+
 class tst_forms : public QObject {
     Q_OBJECT
 
@@ -226,9 +228,9 @@ void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
     QCOMPARE(forms::InputBox(QStringLiteral("Periodo"), QStringLiteral("Trevolo ")), QString());
     forms::MsgBox(QStringLiteral("Introduzca un numero"), forms::Icon::Information);
     forms::MsgBox(QStringLiteral("Otro"), forms::Icon::Critical, QStringLiteral("Título"));
-    testing::Boxes().answers = {forms::Si};
-    QVERIFY(forms::Question(QStringLiteral("¿Reemplazar?")));
-    QVERIFY(!forms::Question(QStringLiteral("¿Reemplazar?"))); // no answer left: "No"
+    testing::Boxes().answers = {siNo.yes};
+    QVERIFY(forms::Question(QStringLiteral("¿Reemplazar?"), siNo));
+    QVERIFY(!forms::Question(QStringLiteral("¿Reemplazar?"), siNo)); // no answer left: "No"
 
     const auto& shown = testing::Boxes().shown;
     QCOMPARE(shown.size(), 6);
@@ -247,7 +249,7 @@ void tst_forms::scriptedBoxesSeeTextTitleAndIcon()
     forms::End();
     forms::MsgBox(QStringLiteral("tarde"), forms::Icon::Information);
     QCOMPARE(forms::InputBox(QStringLiteral("tarde"), {}), QString());
-    QVERIFY(!forms::Question(QStringLiteral("tarde")));
+    QVERIFY(!forms::Question(QStringLiteral("tarde"), siNo));
     QCOMPARE(shown.size(), 6); // nothing is shown once the program ends
 }
 
@@ -323,8 +325,8 @@ void tst_forms::realQuestionDefaultsToNo_data()
     QTest::addColumn<QString>("press"); // a button's caption, or empty for the Return key
     QTest::addColumn<bool>("yes");
     QTest::newRow("Return takes the default, No") << QString() << false;
-    QTest::newRow("No") << forms::No << false;
-    QTest::newRow("Sí") << forms::Si << true;
+    QTest::newRow("No") << siNo.no << false;
+    QTest::newRow("Sí") << siNo.yes << true;
 }
 
 void tst_forms::realQuestionDefaultsToNo()
@@ -339,12 +341,12 @@ void tst_forms::realQuestionDefaultsToNo()
             if (b->text() == press)
                 b->click();
     });
-    QCOMPARE(forms::Question(QStringLiteral("¿Reemplazar el archivo?")), yes);
+    QCOMPARE(forms::Question(QStringLiteral("¿Reemplazar el archivo?"), siNo), yes);
     QCOMPARE(shown.icon, QMessageBox::Question);
     QCOMPARE(shown.title, QStringLiteral("Trevolo"));
     QCOMPARE(shown.text, QStringLiteral("¿Reemplazar el archivo?"));
     shown.captions.sort();
-    QCOMPARE(shown.captions, QStringList({forms::No, forms::Si}));
+    QCOMPARE(shown.captions, QStringList({siNo.no, siNo.yes}));
 }
 
 void tst_forms::designFontFallsBack()
