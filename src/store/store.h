@@ -38,7 +38,7 @@ QString Abreviado(const QString& texto, qsizetype largo);
 
 // Fills the store with `mensajes` in place of what it held: the line of message i into
 // Mensajes(i), the lines of the active ones packed into Activos and counted in NumActivos, the
-// first CapacidadMensajes of them. Returns how many messages did not fit.
+// first CapacidadMensajes of them. Returns how many did not fit, blank lines aside.
 qsizetype LlenarMensajes(const QList<Mensaje>& mensajes);
 // The store's messages as lines, in order, its blank entries left out.
 QStringList LineasMensajes();
