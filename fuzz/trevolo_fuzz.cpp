@@ -118,7 +118,7 @@ void checkLoad(const QByteArray& bytes, const forms::DecodedLines& decoded)
     check(int(modGral::NumActivos) == actives, "NumActivos is not the number of active entries");
     for (int i = actives; i <= modGral::UltimoMensaje; ++i)
         check(modGral::Activos[size_t(i)] == untouched, "an unused Activos entry was written");
-    check(modGral::CodificacionMsg == decoded.encoding, "the load kept another encoding");
+    check(modGral::CodificacionMsg() == decoded.encoding, "the load kept another encoding");
 
     bool dropped = false;
     for (qsizetype i = loaded; i < lines.size(); ++i)

@@ -6,7 +6,6 @@
 #include "forms/units.h"
 #include "store/store.h"
 
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,84 +22,6 @@ constexpr qsizetype largoEnLista = 200;
 // The longest message the text box takes for editing: it lays out its whole text at every
 // change, a tenth of a second for this many characters, and minutes for tens of millions.
 constexpr qsizetype largoEnCaja = 100000;
-
-// `texto` cut to `largo` characters with "…" at the end, never within a surrogate pair.
-QString abreviado(const QString& texto, qsizetype largo)
-{
-    if (texto.size() <= largo)
-        return texto;
-    qsizetype corte = largo - 1;
-    if (texto[corte - 1].isHighSurrogate())
-        --corte;
-    return texto.left(corte) + u'…';
-}
-
-// The messages of a file's lines that the list's lines lack, each as often as it is missing.
-QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
-{
-    const auto mensaje = [](const QString& linea) {
-        return modGral::MensajeDe(linea).texto.toString();
-    };
-    QHash<QString, int> quedan;
-    for (const QString& linea : enLista)
-        ++quedan[mensaje(linea)];
-    QStringList faltan;
-    for (const QString& linea : enArchivo) {
-        if (linea.isEmpty())
-            continue; // a blank line is no message
-        int& n = quedan[mensaje(linea)];
-        if (n > 0)
-            --n;
-        else
-            faltan << mensaje(linea);
-    }
-    return faltan;
-}
-
-// The question to ask before the save replaces msg.txt, which now holds `ahora`: none when it
-// holds what was last read or written there, or what the user already agreed to replace, holds
-// nothing the list lacks, or is gone; otherwise what would be lost. What is no regular file
-// asks nothing: the save refuses it, and says why.
-QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& ahora,
-                                  const QStringList& lineas, const forms::FileStamp& aceptado)
-{
-    const QString archivo = modGral::NombreMsg(ruta);
-    const QString pregunta = QStringLiteral(
-        "\n\n¿Reemplazar el archivo con la lista? Con «No» no se guarda nada y la lista sigue "
-        "abierta.");
-    using State = forms::FileStamp::State;
-    if (ahora.stamp == aceptado || ahora.stamp.state == State::NotAFile)
-        return {};
-    if (ahora.stamp.state == State::Unreadable)
-        return QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo que contiene. "
-                              "Si guarda la lista, ese contenido se perderá.")
-                   .arg(archivo, ahora.error) +
-               pregunta;
-    if (ahora.stamp.state == State::Absent || ahora.stamp == modGral::HuellaMsg)
-        return {};
-    const QStringList faltan = faltantes(ahora.text.lines, lineas);
-    if (faltan.isEmpty())
-        return {};
-    constexpr int mostrados = 3;
-    const State leido = modGral::HuellaMsg.state;
-    QString texto =
-        (leido == State::Unreadable || leido == State::NotAFile
-             ? QStringLiteral("%1 no se pudo leer al empezar y ahora se lee. ")
-             : QStringLiteral("%1 ha cambiado desde la última vez que se leyó o se guardó aquí "
-                              "(quizá desde otra copia de Trevolo). "))
-            .arg(archivo) +
-        (faltan.size() == 1
-             ? QStringLiteral("Tiene un mensaje que no está en esta lista y se perderá si la "
-                              "guarda:")
-             : QStringLiteral("Tiene %1 mensajes que no están en esta lista y se perderán si la "
-                              "guarda:")
-                   .arg(faltan.size()));
-    for (qsizetype i = 0; i < faltan.size() && i < mostrados; ++i)
-        texto += QStringLiteral("\n«%1»").arg(abreviado(faltan[i], 60));
-    if (faltan.size() > mostrados)
-        texto += QStringLiteral("\ny %1 más.").arg(faltan.size() - mostrados);
-    return texto + pregunta;
-}
 
 QPushButton* button(const QString& caption, QWidget* parent, forms::Twips place)
 {
@@ -200,7 +121,7 @@ QString frmMsg::Texto(const QListWidgetItem* item)
 
 void frmMsg::AgregarItem(const QString& texto, bool marcado)
 {
-    auto* item = new QListWidgetItem(abreviado(texto, largoEnLista), lstMsg);
+    auto* item = new QListWidgetItem(modGral::Abreviado(texto, largoEnLista), lstMsg);
     item->setData(Qt::UserRole, texto);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(marcado ? Qt::Checked : Qt::Unchecked);
@@ -208,8 +129,8 @@ void frmMsg::AgregarItem(const QString& texto, bool marcado)
 
 void frmMsg::Form_Load()
 {
-    // Every message of the store: a blank line of msg.txt is no message, and the ones after it
-    // must not be lost at the next save.
+    // Every message of the store: the ones after a blank line of msg.txt must not be lost at the
+    // next save.
     for (const QString& linea : modGral::LineasMensajes()) {
         const modGral::Mensaje mensaje = modGral::MensajeDe(linea);
         AgregarItem(mensaje.texto.toString(), mensaje.activo);
@@ -251,7 +172,7 @@ void frmMsg::Command3_Click()
     const QString texto = Texto(item);
     textoLargo = texto.size() > largoEnCaja ? texto : QString();
     txtNvo->setReadOnly(!textoLargo.isEmpty());
-    txtNvo->setText(textoLargo.isEmpty() ? texto : abreviado(texto, largoEnLista));
+    txtNvo->setText(textoLargo.isEmpty() ? texto : modGral::Abreviado(texto, largoEnLista));
     delete item;
     lstMsg->setCurrentRow(-1); // nothing is highlighted after a removal
     lstMsg->clearSelection();
@@ -264,63 +185,17 @@ void frmMsg::Command1_Click()
     // Active as ticked: a message typed with a leading "*" is only active once read back.
     QStringList textos; // what `mensajes` view
     QList<modGral::Mensaje> mensajes;
-    QStringList lineas;
     for (int i = 0; i < lstMsg->count(); ++i) {
         textos << Texto(lstMsg->item(i));
         mensajes << modGral::Mensaje{textos.last(), lstMsg->item(i)->checkState() == Qt::Checked};
-        lineas << modGral::LineaDe(mensajes.last());
     }
-
-    if (Guardar(lineas)) {
-        modGral::VaciarMensajes();
-        modGral::LlenarMensajes(mensajes);
+    // On failure or "No" the edits stay open.
+    const modGral::Guardado guardado = modGral::GuardarMensajes(
+        mensajes,
+        {.sigue = [this] { return isVisible(); }, // not closed, nor the program ended
+         .reemplaza = [](const QString& pregunta) { return forms::Question(pregunta, SiNo); }});
+    if (!guardado.error.isEmpty())
+        forms::MsgBox(guardado.error, forms::Icon::Critical);
+    if (guardado.hecho)
         accept();
-    }
-}
-
-bool frmMsg::Guardar(const QStringList& lineas)
-{
-    // Old file or new, never half; on failure or "No" the edits stay open and nothing else
-    // changes.
-    const QString ruta = modGral::RutaMsg();
-    const auto error = [&](const QString& porQue) {
-        forms::MsgBox(QStringLiteral("No se pudieron guardar los mensajes en %1: %2")
-                          .arg(modGral::NombreMsg(ruta), porQue),
-                      forms::Icon::Critical);
-        return false;
-    };
-    if (const QString sinCarpeta = modGral::CrearCarpetaMsg(); !sinCarpeta.isEmpty()) {
-        forms::MsgBox(sinCarpeta, forms::Icon::Critical);
-        return false;
-    }
-    forms::FileStamp aceptado; // what the user agreed to replace
-    for (;;) {
-        forms::ReadResult ahora;
-        QString pregunta, porQue;
-        {
-            // The check and the replace are one step against every other copy; no box is, so
-            // that no copy waits on a user: a change while the question is open asks again.
-            forms::SaveLock cerrojo(ruta);
-            const bool mio = cerrojo.Lock(modGral::EsperaOtraCopia);
-            if (!isVisible()) // closed, or the program ended, meanwhile
-                return false;
-            if (!mio)
-                return error(QStringLiteral("otra copia de Trevolo lo está guardando. Vuelva a "
-                                            "pulsar Regresar en un momento."));
-            ahora = forms::ReadLines(ruta);
-            // Unchanged since it was read, and holding the list: kept as it is, to the byte.
-            if (ahora.stamp.state == forms::FileStamp::State::Read &&
-                ahora.stamp == modGral::HuellaMsg && ahora.text.lines == lineas)
-                return true;
-            pregunta = preguntaAntesDeReemplazar(ruta, ahora, lineas, aceptado);
-            if (pregunta.isEmpty())
-                porQue =
-                    forms::WriteLines(ruta, lineas, modGral::CodificacionMsg, &modGral::HuellaMsg);
-        }
-        if (pregunta.isEmpty())
-            return porQue.isEmpty() || error(porQue);
-        if (!forms::Question(pregunta, SiNo))
-            return false;
-        aceptado = ahora.stamp;
-    }
 }

@@ -3,7 +3,7 @@
 #include "forms/boxes.h"
 
 #include <QDialog>
-#include <QStringList>
+#include <QString>
 
 class QLabel;
 class QLineEdit;
@@ -45,8 +45,6 @@ private:
     void Command2_Click();
     void Command3_Click();
     void AgregarItem(const QString& texto, bool marcado);
-    // Writes `lineas` to msg.txt, or tells why not; whether it holds them now.
-    bool Guardar(const QStringList& lineas);
 
     // A message too long to edit in the text box, taken back whole by Quitar: the box shows its
     // start, read-only, until Agregar puts it back.

@@ -5,8 +5,8 @@
 #include <QIcon>
 #include <QString>
 
-// The program's module: start-up and the one timed wait. The message store is its own unit
-// (store/store.h).
+// The program's module: start-up and the one timed wait. The message store and msg.txt are
+// their own unit (store/store.h).
 namespace modGral {
 
 // Start-up: the program's icon for every window and box, the splash window for three seconds,
@@ -20,17 +20,5 @@ QIcon Icono();
 // less return at once; a wait that crosses midnight still lasts its seconds; a wait returns
 // early only when the program ends.
 void Espera(float seconds);
-
-// What start-up does with msg.txt, once the folder is chosen: says why the user's data folder
-// could not be made, if so; then, under the lock that other copies save under, finishes what a
-// save cut short left (RecoverSaves), copies the first list (CopiarMsgInicial) and loads it.
-void PrepararMensajes();
-
-// The first run from the user's data folder starts from the msg.txt that stands beside the
-// executable, if any; that one is never written.
-void CopiarMsgInicial();
-
-// Loads msg.txt into the store; a missing file leaves it empty.
-void CargarMensajes();
 
 } // namespace modGral

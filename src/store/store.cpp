@@ -1,7 +1,10 @@
 #include "store.h"
 
+#include "forms/boxes.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 
@@ -11,12 +14,99 @@ Entradas Mensajes;
 Entradas Activos;
 quint8 NumActivos = 0;
 quint8 Actual = 0;
-forms::TextEncoding CodificacionMsg = forms::TextEncoding::SystemCodePage;
-forms::FileStamp HuellaMsg;
 
 namespace {
+
 QString carpetaElegida; // where msg.txt lives for this run
 bool enDatos = false;   // that is the user's data folder
+forms::TextEncoding codificacion = forms::TextEncoding::SystemCodePage;
+forms::FileStamp huella;
+
+// "*" alone is an active message, empty; a blank line is none.
+bool esMensaje(Mensaje mensaje)
+{
+    return mensaje.activo || !mensaje.texto.isEmpty();
+}
+
+// Puts `mensajes` into the store from entry 0, as many as fit; entries past them keep what
+// they held. Returns how many did not fit.
+qsizetype llenar(const QList<Mensaje>& mensajes)
+{
+    const qsizetype caben = std::min(mensajes.size(), qsizetype(CapacidadMensajes));
+    NumActivos = 0;
+    for (qsizetype i = 0; i < caben; ++i) {
+        Mensajes[size_t(i)] = LineaDe(mensajes[i]);
+        if (mensajes[i].activo)
+            Activos[NumActivos++] = Mensajes[size_t(i)];
+    }
+    return std::count_if(mensajes.begin() + caben, mensajes.end(), esMensaje);
+}
+
+// The messages of a file's lines that the list's lines lack, each as often as it is missing.
+QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
+{
+    const auto mensaje = [](const QString& linea) { return MensajeDe(linea).texto.toString(); };
+    QHash<QString, int> quedan;
+    for (const QString& linea : enLista)
+        ++quedan[mensaje(linea)];
+    QStringList faltan;
+    for (const QString& linea : enArchivo) {
+        if (!esMensaje(MensajeDe(linea)))
+            continue;
+        int& n = quedan[mensaje(linea)];
+        if (n > 0)
+            --n;
+        else
+            faltan << mensaje(linea);
+    }
+    return faltan;
+}
+
+// The question to ask before the save replaces msg.txt, which now holds `ahora`: none when it
+// holds what was last read or written there, or what the user already agreed to replace, holds
+// nothing the list lacks, or is gone; otherwise what would be lost. What is no regular file
+// asks nothing: the save refuses it, and says why.
+QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& ahora,
+                                  const QStringList& lineas, const forms::FileStamp& aceptado)
+{
+    const QString archivo = NombreMsg(ruta);
+    const QString pregunta = QStringLiteral(
+        "\n\n¿Reemplazar el archivo con la lista? Con «No» no se guarda nada y la lista sigue "
+        "abierta.");
+    using State = forms::FileStamp::State;
+    if (ahora.stamp == aceptado || ahora.stamp.state == State::NotAFile)
+        return {};
+    if (ahora.stamp.state == State::Unreadable)
+        return QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo que contiene. "
+                              "Si guarda la lista, ese contenido se perderá.")
+                   .arg(archivo, ahora.error) +
+               pregunta;
+    if (ahora.stamp.state == State::Absent || ahora.stamp == huella)
+        return {};
+    const QStringList faltan = faltantes(ahora.text.lines, lineas);
+    if (faltan.isEmpty())
+        return {};
+    constexpr int mostrados = 3;
+    const State leido = huella.state;
+    QString texto =
+        (leido == State::Unreadable || leido == State::NotAFile
+             ? QStringLiteral("%1 no se pudo leer al empezar y ahora se lee. ")
+             : QStringLiteral("%1 ha cambiado desde la última vez que se leyó o se guardó aquí "
+                              "(quizá desde otra copia de Trevolo). "))
+            .arg(archivo) +
+        (faltan.size() == 1
+             ? QStringLiteral("Tiene un mensaje que no está en esta lista y se perderá si la "
+                              "guarda:")
+             : QStringLiteral("Tiene %1 mensajes que no están en esta lista y se perderán si la "
+                              "guarda:")
+                   .arg(faltan.size()));
+    for (qsizetype i = 0; i < faltan.size() && i < mostrados; ++i)
+        texto += QStringLiteral("\n«%1»").arg(Abreviado(faltan[i], 60));
+    if (faltan.size() > mostrados)
+        texto += QStringLiteral("\ny %1 más.").arg(faltan.size() - mostrados);
+    return texto + pregunta;
+}
+
 } // namespace
 
 Mensaje MensajeDe(QStringView linea)
@@ -39,37 +129,28 @@ QString LineaDe(Mensaje mensaje)
     return mensaje.activo ? u'*' + mensaje.texto.toString() : mensaje.texto.toString();
 }
 
+QString Abreviado(const QString& texto, qsizetype largo)
+{
+    if (texto.size() <= largo)
+        return texto;
+    qsizetype corte = largo - 1;
+    if (texto[corte - 1].isHighSurrogate())
+        --corte;
+    return texto.left(corte) + u'…';
+}
+
 qsizetype LlenarMensajes(const QList<Mensaje>& mensajes)
-{
-    return LlenarMensajes(mensajes, Mensajes, Activos, NumActivos);
-}
-
-qsizetype LlenarMensajes(const QList<Mensaje>& mensajes, Entradas& lineas, Entradas& activos,
-                         quint8& numActivos)
-{
-    const qsizetype caben = std::min(mensajes.size(), qsizetype(CapacidadMensajes));
-    numActivos = 0;
-    for (qsizetype i = 0; i < caben; ++i) {
-        lineas[size_t(i)] = LineaDe(mensajes[i]);
-        if (mensajes[i].activo)
-            activos[numActivos++] = lineas[size_t(i)];
-    }
-    return std::count_if(mensajes.begin() + caben, mensajes.end(),
-                         [](const Mensaje& m) { return m.activo || !m.texto.isEmpty(); });
-}
-
-void VaciarMensajes()
 {
     Mensajes = {};
     Activos = {};
-    NumActivos = 0;
+    return llenar(mensajes);
 }
 
 QStringList LineasMensajes()
 {
     QStringList lineas;
     std::copy_if(Mensajes.begin(), Mensajes.end(), std::back_inserter(lineas),
-                 [](const QString& l) { return !l.isEmpty(); });
+                 [](const QString& linea) { return esMensaje(MensajeDe(linea)); });
     return lineas;
 }
 
@@ -78,6 +159,9 @@ QString ElegirCarpetaMsg()
     const QString programa = forms::AppPath();
     enDatos = !forms::CanCreateFilesIn(programa) && !forms::CanRewrite(RutaMsg(programa));
     carpetaElegida = enDatos ? forms::UserDataPath() : programa;
+    // Another file than the one read before, if any.
+    codificacion = forms::TextEncoding::SystemCodePage;
+    huella = {};
     return CrearCarpetaMsg();
 }
 
@@ -112,6 +196,136 @@ QString NombreMsg(const QString& ruta)
         return nombre;
     return QStringLiteral("%1 (enlace a %2)")
         .arg(nombre, QDir::toNativeSeparators(archivo.symLinkTarget()));
+}
+
+forms::TextEncoding CodificacionMsg()
+{
+    return codificacion;
+}
+
+const forms::FileStamp& HuellaMsg()
+{
+    return huella;
+}
+
+void PrepararMensajes()
+{
+    const QString sinCarpeta = ElegirCarpetaMsg();
+    if (!sinCarpeta.isEmpty()) {
+        forms::MsgBox(sinCarpeta + QStringLiteral("\nSe empieza sin mensajes."),
+                      forms::Icon::Warning);
+        return;
+    }
+    const QString ruta = RutaMsg();
+    forms::SaveLock cerrojo(ruta);
+    // Without it, what a copy that is still saving left is that copy's own.
+    if (cerrojo.Lock(EsperaOtraCopia)) {
+        const forms::Recovered hecho = forms::RecoverSaves(ruta, cerrojo.LeftByAnEndedCopy());
+        if (hecho.finished)
+            forms::MsgBox(QStringLiteral("%1 se estaba guardando cuando Trevolo se cerró. Ahora "
+                                         "se terminó de guardar: tiene la lista nueva.")
+                              .arg(NombreMsg(ruta)),
+                          forms::Icon::Information);
+        if (!hecho.error.isEmpty())
+            forms::MsgBox(QStringLiteral("%1 se estaba guardando cuando Trevolo se cerró, y no "
+                                         "se pudo terminar de guardar: %2\nSe volverá a "
+                                         "intentar la próxima vez que se abra Trevolo.")
+                              .arg(NombreMsg(ruta), hecho.error),
+                          forms::Icon::Warning);
+    }
+    CopiarMsgInicial();
+    CargarMensajes();
+}
+
+void CopiarMsgInicial()
+{
+    const QString ruta = RutaMsg();
+    const QString original = RutaMsg(forms::AppPath());
+    if (ruta == original || QFileInfo::exists(ruta) || !forms::FileExists(original))
+        return;
+    const QString error = forms::CopyToNewFile(original, ruta);
+    if (!error.isEmpty())
+        forms::MsgBox(QStringLiteral("No se pudo copiar %1 en %2: %3\nSe empieza sin mensajes.")
+                          .arg(NombreMsg(original), NombreMsg(ruta), error),
+                      forms::Icon::Warning);
+}
+
+void CargarMensajes()
+{
+    const QString ruta = RutaMsg();
+    const forms::ReadResult leido = forms::ReadLines(ruta);
+    huella = leido.stamp;
+    if (!leido.error.isEmpty()) {
+        llenar({}); // nothing active
+        const bool nuncaSeReemplaza = leido.stamp.state == forms::FileStamp::State::NotAFile;
+        forms::MsgBox(QStringLiteral("No se puede leer %1: %2\nSe empieza sin mensajes, y %3")
+                          .arg(NombreMsg(ruta), leido.error,
+                               nuncaSeReemplaza
+                                   ? QStringLiteral("Trevolo no lo reemplazará ni escribirá en él.")
+                                   : QStringLiteral("el archivo no se reemplazará sin "
+                                                    "preguntarle.")),
+                      forms::Icon::Warning);
+        return;
+    }
+    codificacion = leido.text.encoding;
+    // Tell the user before a save can drop the lines that do not fit.
+    const qsizetype sobran = llenar(MensajesDe(leido.text.lines));
+    if (sobran > 0)
+        forms::MsgBox(QStringLiteral("%1 tiene más de %2 líneas. Solo se usan las %2 primeras; "
+                                     "%3 si guarda la lista.")
+                          .arg(NombreMsg(ruta), QString::number(CapacidadMensajes),
+                               sobran == 1 ? QStringLiteral("el mensaje siguiente se perderá")
+                                           : QStringLiteral("los %1 mensajes siguientes se "
+                                                            "perderán")
+                                                 .arg(sobran)),
+                      forms::Icon::Warning);
+}
+
+Guardado GuardarMensajes(const QList<Mensaje>& mensajes, const ConsultasGuardado& consultas)
+{
+    QStringList lineas;
+    for (const Mensaje& mensaje : mensajes)
+        lineas << LineaDe(mensaje);
+    const QString ruta = RutaMsg();
+    const auto fallo = [&](const QString& porQue) {
+        return Guardado{false, QStringLiteral("No se pudieron guardar los mensajes en %1: %2")
+                                   .arg(NombreMsg(ruta), porQue)};
+    };
+    const auto hecho = [&] {
+        LlenarMensajes(mensajes);
+        return Guardado{true, {}};
+    };
+    if (const QString sinCarpeta = CrearCarpetaMsg(); !sinCarpeta.isEmpty())
+        return {false, sinCarpeta};
+    forms::FileStamp aceptado; // what the user agreed to replace
+    for (;;) {
+        forms::ReadResult ahora;
+        QString pregunta, porQue;
+        {
+            // The check and the replace are one step against every other copy; no box is, so
+            // that no copy waits on a user: a change while the question is open asks again.
+            forms::SaveLock cerrojo(ruta);
+            const bool mio = cerrojo.Lock(EsperaOtraCopia);
+            if (!consultas.sigue())
+                return {};
+            if (!mio)
+                return fallo(QStringLiteral("otra copia de Trevolo lo está guardando. Vuelva a "
+                                            "pulsar Regresar en un momento."));
+            ahora = forms::ReadLines(ruta);
+            // Unchanged since it was read, and holding the list: kept as it is, to the byte.
+            if (ahora.stamp.state == forms::FileStamp::State::Read && ahora.stamp == huella &&
+                ahora.text.lines == lineas)
+                return hecho();
+            pregunta = preguntaAntesDeReemplazar(ruta, ahora, lineas, aceptado);
+            if (pregunta.isEmpty())
+                porQue = forms::WriteLines(ruta, lineas, codificacion, &huella);
+        }
+        if (pregunta.isEmpty())
+            return porQue.isEmpty() ? hecho() : fallo(porQue);
+        if (!consultas.reemplaza(pregunta))
+            return {};
+        aceptado = ahora.stamp;
+    }
 }
 
 forms::FailureWords PalabrasDeFallo()

@@ -424,8 +424,7 @@ void tst_editor::save()
 
 void tst_editor::anEmptiedListLeavesNoByteOrderMark()
 {
-    testing::WriteMsg("\xEF\xBB\xBF*uno\r\n");
-    modGral::CargarMensajes();
+    testing::LoadMsg("\xEF\xBB\xBF*uno\r\n");
     WithEditor([](frmMsg& editor) {
         remove(editor, 0);
         editor.Command1->click();
@@ -436,8 +435,7 @@ void tst_editor::anEmptiedListLeavesNoByteOrderMark()
 
 void tst_editor::the52ndMessageIsRefused()
 {
-    testing::WriteMsg(testing::NumberedLines(51));
-    modGral::CargarMensajes();
+    testing::LoadMsg(testing::NumberedLines(51));
     WithEditor([](frmMsg& editor) {
         QCOMPARE(editor.lstMsg->count(), 51);
         QTest::keyClicks(editor.txtNvo, QStringLiteral("otro"));
@@ -686,8 +684,7 @@ void tst_editor::saveUnderFaults()
 void tst_editor::aMessageOfAnyLength()
 {
     const QByteArray huge = QByteArray("*") + QByteArray(50'000'000, 'x') + "\r\nDOS\r\n";
-    testing::WriteMsg(huge);
-    modGral::CargarMensajes();
+    testing::LoadMsg(huge);
     QElapsedTimer clock;
     clock.start();
     qint64 opened = -1;
@@ -723,8 +720,7 @@ void tst_editor::aMessageOfAnyLength()
 
 void tst_editor::closingFromTheTitleBarDiscards()
 {
-    testing::WriteMsg("*uno\r\ndos\r\n");
-    modGral::CargarMensajes();
+    testing::LoadMsg("*uno\r\ndos\r\n");
     WithEditor([](frmMsg& editor) {
         add(editor, QStringLiteral("tres"));
         tick(editor, 0, false);
@@ -853,8 +849,7 @@ void tst_editor::unchangedFileRoundTrips_data()
 void tst_editor::unchangedFileRoundTrips()
 {
     QFETCH(QByteArray, bytes);
-    testing::WriteMsg(bytes);
-    modGral::CargarMensajes();
+    testing::LoadMsg(bytes);
     WithEditor([](frmMsg& editor) { editor.Command1->click(); });
     QCOMPARE(testing::ReadMsg(), bytes);
 }

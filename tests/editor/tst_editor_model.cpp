@@ -1,7 +1,7 @@
 // Random editor sessions checked step by step against a small model of what the list, the
 // store, msg.txt and the flash timer must hold. The model is written from the editor's
 // behaviour, not from the program's helpers: its own Windows-1252 table, UTF-8 check, line
-// splitting and upper-casing.
+// splitting, upper-casing and store.
 //
 // TREVOLO_MODEL_SEED     seed of the run (decimal or 0x...), default below
 // TREVOLO_MODEL_SESSIONS number of sessions, default below
@@ -47,7 +47,7 @@ constexpr int defaultSessions = 150;
 #else
 constexpr int defaultSessions = 500;
 #endif
-constexpr int capacity = modGral::CapacidadMensajes;
+constexpr int capacity = 51; // the store's entries, 0 to 50
 
 // ---------------------------------------------------------------------------------------------
 // The model's own text handling.
@@ -286,8 +286,8 @@ struct Model {
     std::optional<QByteArray> known; // what the last load read or the last save wrote there
     Enc enc = Enc::Utf8;             // how the last load read it, or the last save wrote it
     bool switched = false;           // from Windows-1252 to UTF-8 since the last load
-    modGral::Entradas mensajes;
-    modGral::Entradas activos;
+    std::array<QString, capacity> mensajes;
+    std::array<QString, capacity> activos;
     quint8 numActivos = 0;
     bool timer = false;
     QStringList boxes; // every box shown since the session began
@@ -300,12 +300,32 @@ struct Model {
     int highlighted = -1;
     bool quitar = false;
 
+    // A line of msg.txt: "*" and the text of a ticked message, or the text alone.
+    static QString lineOf(const Item& item) { return (item.ticked ? "*" : "") + item.text; }
+    static Item itemOf(const QString& line)
+    {
+        return line.startsWith(u'*') ? Item{line.mid(1), true} : Item{line, false};
+    }
+
+    // The store: message i in entry i, the ticked ones packed in order; whether any of those
+    // past the 51st, which do not fit, is more than a blank line.
+    bool fill(const QList<Item>& items)
+    {
+        mensajes = activos = {};
+        numActivos = 0;
+        for (qsizetype i = 0; i < items.size() && i < capacity; ++i) {
+            mensajes[size_t(i)] = lineOf(items[i]);
+            if (items[i].ticked)
+                activos[numActivos++] = mensajes[size_t(i)];
+        }
+        const QList<Item> past = items.mid(capacity);
+        return past.count(Item{}) < past.size(); // a blank line is no message
+    }
+
     // Start-up of a new run: an empty store, then msg.txt if there is an ordinary file.
     void load()
     {
-        mensajes = {};
-        activos = {};
-        numActivos = 0;
+        fill({});
         enc = *systemEnc();
         switched = false;
         known.reset();
@@ -314,8 +334,9 @@ struct Model {
         if (disk != Disk::File)
             return;
         known = bytes;
-        const QStringList lines = decode(bytes, enc);
-        if (modGral::LlenarMensajes(modGral::MensajesDe(lines), mensajes, activos, numActivos) > 0)
+        QList<Item> items;
+        std::ranges::transform(decode(bytes, enc), std::back_inserter(items), itemOf);
+        if (fill(items))
             boxes << QStringLiteral("warning");
     }
 
@@ -331,12 +352,9 @@ struct Model {
         open = true;
         saved = false;
         list.clear();
-        for (const QString& m : mensajes) {
-            if (m.isEmpty())
-                continue;
-            const modGral::Mensaje shown = modGral::MensajeDe(m);
-            list.append(Item{shown.texto.toString(), shown.activo});
-        }
+        for (const QString& m : mensajes)
+            if (!m.isEmpty())
+                list.append(itemOf(m));
         box.clear();
         selected.clear();
         highlighted = -1;
@@ -384,17 +402,14 @@ struct Model {
     // a line without its "*": a tick alone is no message.
     QStringList lost() const
     {
-        const auto message = [](const QString& line) {
-            return modGral::MensajeDe(line).texto.toString();
-        };
         QStringList inList;
         for (const Item& item : list)
-            inList << message(modGral::LineaDe({item.text, item.ticked}));
+            inList << itemOf(lineOf(item)).text;
         QStringList gone;
         Enc ignored;
         for (const QString& line : decode(bytes, ignored))
-            if (!line.isEmpty() && !inList.removeOne(message(line)))
-                gone << message(line);
+            if (!line.isEmpty() && !inList.removeOne(itemOf(line).text))
+                gone << itemOf(line).text;
         return gone;
     }
 
@@ -413,7 +428,7 @@ struct Model {
         }
         QStringList lines;
         for (const Item& item : list)
-            lines << modGral::LineaDe({item.text, item.ticked});
+            lines << lineOf(item);
         // A file unchanged since it was read, that holds the list, is kept to the byte.
         Enc read;
         if (disk != Disk::File || bytes != known || decode(bytes, read) != lines) {
@@ -429,12 +444,7 @@ struct Model {
             known = newBytes;
             disk = Disk::File;
         }
-        mensajes = {};
-        activos = {};
-        QList<modGral::Mensaje> ticked; // active as ticked
-        for (const Item& item : list)
-            ticked << modGral::Mensaje{item.text, item.ticked};
-        modGral::LlenarMensajes(ticked, mensajes, activos, numActivos);
+        fill(list); // active as ticked
         saved = true;
         open = false;
         return true;
@@ -789,7 +799,7 @@ private:
         QStringList lines;
         for (const Item& item : m.list)
             if (chance(80))
-                lines << modGral::LineaDe({item.text, item.ticked});
+                lines << Model::lineOf(item);
         if (chance(50))
             lines << upper(words(false, false));
         return lines;
@@ -849,12 +859,9 @@ private:
 
     void newRun()
     {
-        modGral::Mensajes = {};
-        modGral::Activos = {};
-        modGral::NumActivos = 0;
+        modGral::LlenarMensajes({});
         modGral::Actual = 0;
-        modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
-        modGral::PrepararMensajes();
+        modGral::PrepararMensajes(); // which chooses the folder anew: nothing read yet
         const qsizetype before = m.boxes.size();
         m.load();
         counts.loadsOver51 += m.disk == Model::Disk::File ? m.boxes.size() - before : 0;

@@ -35,14 +35,14 @@ void tst_msg_bom::saveKeepsWhatALoadRead_data()
 void tst_msg_bom::saveKeepsWhatALoadRead()
 {
     QFETCH(QByteArray, bytes);
-    testing::WriteMsg(bytes);
-    modGral::CargarMensajes();
+    testing::LoadMsg(bytes);
     const qsizetype count = forms::ReadLines(testing::MsgPath()).text.lines.size();
     QVERIFY(count > 0);
     const QStringList loaded(Mensajes.begin(), Mensajes.begin() + count);
     const int actives = NumActivos;
+    auto encoding = modGral::CodificacionMsg();
 
-    QCOMPARE(forms::WriteLines(testing::MsgPath(), loaded, modGral::CodificacionMsg), QString());
+    QCOMPARE(forms::WriteLines(testing::MsgPath(), loaded, encoding), QString());
     testing::FillStore({});
     modGral::CargarMensajes();
 

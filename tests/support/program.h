@@ -13,8 +13,14 @@ namespace testing {
 // The store from text lines, as a load of msg.txt would leave it.
 inline void FillStore(const QStringList& lines)
 {
-    modGral::VaciarMensajes();
     modGral::LlenarMensajes(modGral::MensajesDe(lines));
+}
+
+// msg.txt holding `bytes`, loaded as at start-up.
+inline void LoadMsg(const QByteArray& bytes)
+{
+    WriteMsg(bytes);
+    modGral::CargarMensajes();
 }
 
 // Every test of the program starts here: CleanForms(), no windows, an empty message store and
@@ -24,11 +30,9 @@ inline void CleanSlate(double reading = 0.0, double speed = 1.0)
     frmTrevolo::Descargar();
     FillStore({});
     modGral::Actual = 0;
-    modGral::CodificacionMsg = forms::TextEncoding::SystemCodePage;
-    modGral::HuellaMsg = {};
     CleanForms(reading, speed);
     forms::SetFailureWords(modGral::PalabrasDeFallo());
-    modGral::ElegirCarpetaMsg(); // in the fresh folder
+    modGral::ElegirCarpetaMsg(); // in the fresh folder, nothing read from it yet
 }
 
 // Runs `built` once the board stands in its cycle, within its first wait.
