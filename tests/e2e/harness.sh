@@ -417,6 +417,7 @@ e2e_open_menu() {
 }
 
 e2e_board_shown() { [ -n "$(e2e_board)" ]; }
+e2e_board_gone() { [ -z "$(e2e_board)" ]; }
 
 # Waits up to SECONDS for the board: "Trevolo " shown and maximised. Prints its id.
 e2e_wait_board() {
