@@ -1,12 +1,14 @@
 #include "hands.h"
 
+#include "grid.h"
+
 #include <array>
 #include <cmath>
 
 namespace manos {
 namespace {
 
-constexpr int celdas = 25; // numbered from 1 in reading order
+constexpr int celdas = GridCells; // numbered from 1 in reading order
 
 // Cells 4 and 9 always hold "I" and "D". Where that code would be the third in a row, the two
 // cells before it take `antes` instead, or `antes` swapped when the first of them already holds
