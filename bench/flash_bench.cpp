@@ -5,7 +5,7 @@
 #include "board/frmTrevolo.h"
 #include "forms/boxes.h"
 #include "forms/program.h"
-#include "forms/textfile.h"
+#include "forms/folders.h"
 #include "startup/modGral.h"
 
 #include <QAction>

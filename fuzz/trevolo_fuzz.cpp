@@ -6,6 +6,7 @@
 
 #include "board/frmTrevolo.h"
 #include "forms/boxes.h"
+#include "forms/folders.h"
 #include "forms/textfile.h"
 #include "startup/modGral.h"
 

@@ -1,6 +1,9 @@
 #include "store.h"
 
 #include "forms/boxes.h"
+#include "forms/folders.h"
+#include "forms/rescue.h"
+#include "forms/savelock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -217,15 +220,22 @@ void PrepararMensajes()
         return;
     }
     const QString ruta = RutaMsg();
+    // Only a save cut short leaves anything to finish; a copy still saving is left to it, and
+    // start-up never waits for it.
     forms::SaveLock cerrojo(ruta);
-    // Without it, what a copy that is still saving left is that copy's own.
-    if (cerrojo.Lock(EsperaOtraCopia)) {
+    if ((forms::RescueCopiesLeft(ruta) || forms::SaveLock::LeftBeside(ruta)) && cerrojo.Lock(0)) {
         const forms::Recovered hecho = forms::RecoverSaves(ruta, cerrojo.LeftByAnEndedCopy());
         if (hecho.finished)
             forms::MsgBox(QStringLiteral("%1 se estaba guardando cuando Trevolo se cerró. Ahora "
                                          "se terminó de guardar: tiene la lista nueva.")
                               .arg(NombreMsg(ruta)),
                           forms::Icon::Information);
+        if (!hecho.keptAt.isEmpty())
+            forms::MsgBox(QStringLiteral("%1 se estaba guardando cuando Trevolo se cerró, y "
+                                         "después cambió. Se ha dejado como está; la lista que "
+                                         "se estaba guardando está en %2.")
+                              .arg(NombreMsg(ruta), QDir::toNativeSeparators(hecho.keptAt)),
+                          forms::Icon::Warning);
         if (!hecho.error.isEmpty())
             forms::MsgBox(QStringLiteral("%1 se estaba guardando cuando Trevolo se cerró, y no "
                                          "se pudo terminar de guardar: %2\nSe volverá a "
@@ -332,10 +342,12 @@ forms::FailureWords PalabrasDeFallo()
 {
     return {
         .denied = QStringLiteral("permiso denegado"),
+        .readOnly = QStringLiteral("el sistema de archivos es de solo lectura"),
         .full = QStringLiteral("disco lleno"),
         .missing = QStringLiteral("no existe"),
         .folder = QStringLiteral("es una carpeta"),
         .held = QStringLiteral("otro programa lo tiene abierto"),
+        .noMemory = QStringLiteral("no hay memoria suficiente"),
         .notRestored = QStringLiteral("tampoco se pudo devolver al archivo su contenido "
                                       "anterior, que puede haber quedado incompleto"),
         .notAFile = QStringLiteral("no es un archivo de texto"),
@@ -343,6 +355,8 @@ forms::FailureWords PalabrasDeFallo()
         .pipe = QStringLiteral("es una tubería (FIFO)"),
         .socket = QStringLiteral("es un socket"),
         .loop = QStringLiteral("sus enlaces forman un bucle"),
+        .foreignLink = QStringLiteral("es un enlace de otro usuario en una carpeta donde otros "
+                                      "pueden crear archivos"),
         .tooBig = QStringLiteral("es demasiado grande: más de %1 MB"),
         .notAFolder = QStringLiteral("no es una carpeta"),
         .noRescue = QStringLiteral("no se pudo escribir su copia de seguridad %1"),

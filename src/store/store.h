@@ -73,8 +73,9 @@ const forms::FileStamp& HuellaMsg();
 inline constexpr float EsperaOtraCopia = 30.0f;
 
 // What start-up does with msg.txt: chooses its folder and says why the user's data folder
-// could not be made, if so; then, under the lock that other copies save under, finishes what a
-// save cut short left (RecoverSaves), copies the first list (CopiarMsgInicial) and loads it.
+// could not be made, if so; then, where a save was cut short, finishes what it left
+// (RecoverSaves) under the lock that other copies save under, copies the first list
+// (CopiarMsgInicial) and loads it.
 void PrepararMensajes();
 
 // The first run from the user's data folder starts from the msg.txt that stands beside the

@@ -2,7 +2,7 @@
 #include "editor/frmMsg.h"
 #include "forms/clock.h"
 #include "forms/program.h"
-#include "forms/textfile.h"
+#include "forms/savelock.h"
 #include "forms/units.h"
 #include "startup/modGral.h"
 #include "support/program.h"

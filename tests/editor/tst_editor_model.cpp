@@ -11,6 +11,8 @@
 #include "editor/frmMsg.h"
 #include "forms/controls.h"
 #include "forms/textfile.h"
+#include "forms/rescue.h"
+#include "forms/savelock.h"
 #include "startup/modGral.h"
 #include "support/program.h"
 
@@ -834,7 +836,7 @@ private:
 #endif
         QString error;
         const std::optional<QString> rescue =
-            when ? forms::KeepRescueCopy(testing::MsgPath(), ours, error) : std::nullopt;
+            when ? forms::KeepRescueCopy(testing::MsgPath(), forms::StampOf(m.bytes), ours, error) : std::nullopt;
         if (when && !rescue)
             failure = QStringLiteral("cannot keep a rescue copy: %1").arg(error);
         QFile cut(when == 0   ? testing::MsgPath() + QStringLiteral(".KqWzRt")

@@ -1,4 +1,5 @@
 #include "forms/textfile.h"
+#include "forms/folders.h"
 #include "startup/modGral.h"
 #include "support/program.h"
 

@@ -3,7 +3,7 @@
 #include "forms/clock.h"
 #include "forms/program.h"
 #include "forms/random.h"
-#include "forms/textfile.h"
+#include "forms/folders.h"
 
 #include <QApplication>
 #include <QFile>
