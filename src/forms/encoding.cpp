@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -37,17 +38,16 @@ const Marked* markedBy(const QByteArray& bytes)
 // Qt without ICU, as built for Windows here, knows no code page by its name; Windows knows them.
 constexpr UINT windows1252 = 1252;
 
-QString fromWindows1252(const QByteArray& bytes)
+QString fromWindows1252(QByteArrayView bytes)
 {
-    QString text(
-        MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()), nullptr, 0),
-        Qt::Uninitialized);
-    MultiByteToWideChar(windows1252, 0, bytes.constData(), int(bytes.size()),
+    QString text(MultiByteToWideChar(windows1252, 0, bytes.data(), int(bytes.size()), nullptr, 0),
+                 Qt::Uninitialized);
+    MultiByteToWideChar(windows1252, 0, bytes.data(), int(bytes.size()),
                         reinterpret_cast<wchar_t*>(text.data()), int(text.size()));
     return text;
 }
 
-QByteArray toWindows1252(const QString& text)
+QByteArray toWindows1252(QStringView text)
 {
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
     QByteArray bytes(
@@ -59,14 +59,14 @@ QByteArray toWindows1252(const QString& text)
 }
 #else
 // Windows-1252 where Qt knows it, else its Latin-1 subset.
-QString fromWindows1252(const QByteArray& bytes)
+QString fromWindows1252(QByteArrayView bytes)
 {
     QStringDecoder decoder("windows-1252");
     return decoder.isValid() ? decoder.decode(bytes)
                              : QStringDecoder(QStringConverter::Latin1).decode(bytes);
 }
 
-QByteArray toWindows1252(const QString& text)
+QByteArray toWindows1252(QStringView text)
 {
     QStringEncoder encoder("windows-1252");
     return encoder.isValid() ? encoder.encode(text)
@@ -119,7 +119,16 @@ bool beyondAscii(const QByteArray& bytes)
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; });
 }
 
-QByteArray encoded(const QString& text, TextEncoding encoding)
+const Marked* markOf(TextEncoding encoding)
+{
+    for (const Marked& m : marked)
+        if (m.encoding == encoding)
+            return &m;
+    return nullptr;
+}
+
+// `text` in `encoding`, without a mark.
+QByteArray encoded(QStringView text, TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::SystemCodePage:
@@ -133,10 +142,95 @@ QByteArray encoded(const QString& text, TextEncoding encoding)
     case TextEncoding::Utf16BeWithBom:
         break;
     }
-    for (const Marked& m : marked)
-        if (m.encoding == encoding)
-            return m.mark + QStringEncoder(m.converter).encode(text);
-    return {};
+    return QStringEncoder(markOf(encoding)->converter).encode(text);
+}
+
+// Lines are encoded and read back a piece of text at a time, so that a list of 64 MB takes
+// little more memory than its bytes: every decoder here reads a piece of whole characters as it
+// reads them within the whole text.
+constexpr qsizetype pieceLength = 1 << 20;
+
+// The text of `lines`, each ended by CR LF, handed to `take` a piece at a time, never with a
+// surrogate pair cut in two.
+template <class Take> void inPieces(const QStringList& lines, Take take)
+{
+    QString piece;
+    piece.reserve(pieceLength);
+    const auto add = [&](QStringView text) {
+        while (!text.isEmpty()) {
+            qsizetype n = std::min(text.size(), pieceLength - piece.size());
+            if (n < text.size() && n > 1 && text[n - 1].isHighSurrogate())
+                --n;
+            piece += text.first(n);
+            text = text.sliced(n);
+            if (pieceLength - piece.size() < 2) {
+                take(QStringView(piece));
+                piece.clear();
+            }
+        }
+    };
+    for (const QString& line : lines) {
+        add(line);
+        add(u"\r\n");
+    }
+    if (!piece.isEmpty())
+        take(QStringView(piece));
+}
+
+// Whether `bytes` read back as `text` through `encoding`.
+bool readsAs(QByteArrayView bytes, QStringConverter::Encoding encoding, QStringView text)
+{
+    const std::optional<QString> back = decoded(bytes, encoding);
+    return back && *back == text;
+}
+
+// `lines` in `encoding`, and whether DecodeLines reads those bytes back as these very lines: an
+// encoding may lack a character, or put a substitute in silently, and UTF-8 without a mark
+// cannot start with U+FEFF. Read back as DecodeLines would choose its encoding from them all.
+std::pair<QByteArray, bool> encodedLines(const QStringList& lines, TextEncoding encoding)
+{
+    const bool breaks = std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+        return line.contains(u'\r') || line.contains(u'\n');
+    });
+    const Marked* m = markOf(encoding);
+    QByteArray bytes = m ? m->mark : QByteArray();
+    qsizetype units = 0;
+    for (const QString& line : lines)
+        units += line.size() + 2;
+    // The size of UTF-16, or at least one byte a character; UTF-8 may grow once.
+    bytes.reserve(bytes.size() + (m && m->converter != QStringConverter::Utf8 ? 2 * units : units));
+    bool back = !breaks, utf8Valid = true, asUtf8 = true, systemValid = true, asSystem = true,
+         as1252 = true, ascii = true;
+    inPieces(lines, [&](QStringView piece) {
+        const QByteArray part = encoded(piece, encoding);
+        bytes += part;
+        if (m) {
+            back = back && readsAs(part, m->converter, piece);
+            return;
+        }
+        ascii = ascii && !beyondAscii(part);
+        const std::optional<QString> utf8 = decoded(part, QStringConverter::Utf8);
+        utf8Valid = utf8Valid && utf8;
+        asUtf8 = asUtf8 && utf8 && *utf8 == piece;
+        if (systemIsUtf8()) {
+            systemValid = utf8Valid;
+            asSystem = asUtf8;
+        } else {
+            const std::optional<QString> system = decoded(part, QStringConverter::System);
+            systemValid = systemValid && system;
+            asSystem = asSystem && system && *system == piece;
+        }
+        as1252 = as1252 && fromWindows1252(part) == piece;
+    });
+    // Bytes in no marked encoding that begin as a mark does (ï»¿ in Windows-1252) are read as
+    // marked where the rest is valid so, else all as Windows-1252: rare enough to be read whole.
+    if (!m && markedBy(bytes))
+        back = back && DecodeLines(bytes).lines == lines;
+    else if (!m)
+        back = back && (!systemIsUtf8() && !ascii && utf8Valid ? asUtf8
+                        : systemValid                          ? asSystem
+                                                               : as1252);
+    return {bytes, back};
 }
 
 } // namespace
@@ -168,18 +262,14 @@ QByteArray EncodeLines(const QStringList& lines, TextEncoding& encoding)
 {
     if (lines.isEmpty())
         return {}; // no byte-order mark alone: an emptied list is an empty file
-    QString text;
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-
-    // The bytes must read back as these very lines: an encoding may lack a character, or put
-    // a substitute in silently, and UTF-8 without a mark cannot start with U+FEFF. UTF-8 with a
-    // mark holds everything.
+    // UTF-8 with a mark holds everything.
     QByteArray bytes;
     for (const TextEncoding candidate :
          {encoding, TextEncoding::SystemCodePage, TextEncoding::Utf8, TextEncoding::Utf8WithBom}) {
-        bytes = encoded(text, candidate);
-        if (DecodeLines(bytes).lines == lines) {
+        bool back = false;
+        bytes.clear(); // one list of bytes at a time
+        std::tie(bytes, back) = encodedLines(lines, candidate);
+        if (back) {
             encoding = candidate;
             break;
         }

@@ -67,14 +67,17 @@ QString replace(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-ReadResult ReadLines(const QString& path)
+ReadResult ReadLines(const QString& path, const FileStamp& known)
 {
     if (QFileInfo(path).isHidden())
         return {};
     const Content read = ContentOf(path);
     if (read.state != FileStamp::State::Read)
         return {{}, read.error, {read.state, {}}};
-    return {DecodeLines(read.bytes), {}, StampOf(read.bytes)};
+    const FileStamp stamp = StampOf(read.bytes);
+    if (stamp == known)
+        return {{}, {}, stamp};
+    return {DecodeLines(read.bytes), {}, stamp};
 }
 
 QString WriteLines(const QString& path, const QStringList& lines, TextEncoding& encoding,

@@ -17,7 +17,8 @@ struct ReadResult {
 };
 // An absent or hidden file reads as no lines and no error. Only a regular file is read, directly
 // or through links, and at most MaxFileBytes of it; it is opened without waiting for a writer.
-ReadResult ReadLines(const QString& path);
+// A file that still holds what `known` stamps is not decoded: its lines are left empty.
+ReadResult ReadLines(const QString& path, const FileStamp& known = {});
 
 // Replaces the file whole, atomically where its folder lets a new file be made beside it, else
 // by rewriting it in place, its new bytes kept first in a rescue copy. Every byte is checked; on

@@ -5,6 +5,7 @@
 #include "forms/rescue.h"
 #include "forms/savelock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -24,6 +25,18 @@ QString carpetaElegida; // where msg.txt lives for this run
 bool enDatos = false;   // that is the user's data folder
 forms::TextEncoding codificacion = forms::TextEncoding::SystemCodePage;
 forms::FileStamp huella;
+QByteArray huellaLineas; // the lines read or written with `huella`, hashed
+
+QByteArray hashDe(const QStringList& lineas)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& linea : lineas) {
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(linea.utf16()),
+                                    linea.size() * qsizetype(sizeof(char16_t))));
+        hash.addData(QByteArrayView("\0\n", 4)); // a line end, which no line holds
+    }
+    return hash.result();
+}
 
 // "*" alone is an active message, empty; a blank line is none.
 bool esMensaje(Mensaje mensaje)
@@ -278,6 +291,7 @@ void CargarMensajes()
         return;
     }
     codificacion = leido.text.encoding;
+    huellaLineas = hashDe(leido.text.lines);
     // Tell the user before a save can drop the lines that do not fit.
     const qsizetype sobran = llenar(MensajesDe(leido.text.lines));
     if (sobran > 0)
@@ -293,48 +307,62 @@ void CargarMensajes()
 
 Guardado GuardarMensajes(const QList<Mensaje>& mensajes, const ConsultasGuardado& consultas)
 {
-    QStringList lineas;
-    for (const Mensaje& mensaje : mensajes)
-        lineas << LineaDe(mensaje);
     const QString ruta = RutaMsg();
     const auto fallo = [&](const QString& porQue) {
         return Guardado{false, QStringLiteral("No se pudieron guardar los mensajes en %1: %2")
                                    .arg(NombreMsg(ruta), porQue)};
     };
-    const auto hecho = [&] {
-        LlenarMensajes(mensajes);
-        return Guardado{true, {}};
-    };
     if (const QString sinCarpeta = CrearCarpetaMsg(); !sinCarpeta.isEmpty())
         return {false, sinCarpeta};
-    forms::FileStamp aceptado; // what the user agreed to replace
-    for (;;) {
-        forms::ReadResult ahora;
-        QString pregunta, porQue;
-        {
-            // The check and the replace are one step against every other copy; no box is, so
-            // that no copy waits on a user: a change while the question is open asks again.
-            forms::SaveLock cerrojo(ruta);
-            const bool mio = cerrojo.Lock(EsperaOtraCopia);
-            if (!consultas.sigue())
-                return {};
-            if (!mio)
-                return fallo(QStringLiteral("otra copia de Trevolo lo está guardando. Vuelva a "
-                                            "pulsar Regresar en un momento."));
-            ahora = forms::ReadLines(ruta);
-            // Unchanged since it was read, and holding the list: kept as it is, to the byte.
-            if (ahora.stamp.state == forms::FileStamp::State::Read && ahora.stamp == huella &&
-                ahora.text.lines == lineas)
-                return hecho();
-            pregunta = preguntaAntesDeReemplazar(ruta, ahora, lineas, aceptado);
+    // A list near the largest takes some hundreds of MB while it is saved: its lines, its bytes
+    // and a piece of them at a time. What was read of msg.txt is let go before it is written.
+    try {
+        QStringList lineas;
+        lineas.reserve(mensajes.size());
+        for (const Mensaje& mensaje : mensajes)
+            lineas << LineaDe(mensaje);
+        const QByteArray lista = hashDe(lineas);
+        const auto hecho = [&] {
+            huellaLineas = lista;
+            LlenarMensajes(mensajes);
+            return Guardado{true, {}};
+        };
+        forms::FileStamp aceptado; // what the user agreed to replace
+        for (;;) {
+            forms::FileStamp ahora;
+            QString pregunta, porQue;
+            {
+                // The check and the replace are one step against every other copy; no box is,
+                // so that no copy waits on a user: a change while the question is open asks
+                // again.
+                forms::SaveLock cerrojo(ruta);
+                const bool mio = cerrojo.Lock(EsperaOtraCopia);
+                if (!consultas.sigue())
+                    return {};
+                if (!mio)
+                    return fallo(QStringLiteral("otra copia de Trevolo lo está guardando. "
+                                                "Vuelva a pulsar Regresar en un momento."));
+                {
+                    const forms::ReadResult leido = forms::ReadLines(ruta, huella);
+                    ahora = leido.stamp;
+                    // Unchanged since it was read, and holding the list: kept as it is, to the
+                    // byte.
+                    if (ahora.state == forms::FileStamp::State::Read && ahora == huella &&
+                        lista == huellaLineas)
+                        return hecho();
+                    pregunta = preguntaAntesDeReemplazar(ruta, leido, lineas, aceptado);
+                }
+                if (pregunta.isEmpty())
+                    porQue = forms::WriteLines(ruta, lineas, codificacion, &huella);
+            }
             if (pregunta.isEmpty())
-                porQue = forms::WriteLines(ruta, lineas, codificacion, &huella);
+                return porQue.isEmpty() ? hecho() : fallo(porQue);
+            if (!consultas.reemplaza(pregunta))
+                return {};
+            aceptado = ahora;
         }
-        if (pregunta.isEmpty())
-            return porQue.isEmpty() ? hecho() : fallo(porQue);
-        if (!consultas.reemplaza(pregunta))
-            return {};
-        aceptado = ahora.stamp;
+    } catch (const std::bad_alloc&) {
+        return fallo(forms::Said(&forms::FailureWords::noMemory, QStringLiteral("out of memory")));
     }
 }
 
