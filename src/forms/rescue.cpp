@@ -179,21 +179,28 @@ std::optional<QString> KeepRescueCopy(const QString& path, const FileStamp& was,
                                       QByteArrayView bytes, QString& error)
 {
     const QByteArray head = rescueHead(path, was, bytes);
-    QStringList folders;
-    if (MakeFolder(UserDataPath()).isEmpty() && ownFolder(UserDataPath()))
-        folders << UserDataPath();
-    if (const std::optional<QString> temp = ownTempFolder())
-        folders << *temp;
-    error = rescueFailure(QDir(QDir::tempPath()).filePath(tempPrefix()),
-                          Said(&FailureWords::denied, QStringLiteral("no folder of this user's")));
-    for (const QString& folder : folders) {
-        const QString rescue = QDir(folder).filePath(rescueName(path));
+    const QString name = rescueName(path);
+    // In the data folder if it will do; a temporary folder is made only where it will not.
+    if (MakeFolder(UserDataPath()).isEmpty() && ownFolder(UserDataPath())) {
+        const QString rescue = QDir(UserDataPath()).filePath(name);
         const std::optional<Refused> refused =
             ReplaceWithNewFile(rescue, {head, bytes}, NewFile::Private);
         if (!refused)
             return rescue;
         error = rescueFailure(rescue, refused->reason);
     }
+    const std::optional<QString> temp = ownTempFolder();
+    if (!temp) {
+        error = rescueFailure(QDir(QDir::tempPath()).filePath(tempPrefix() + u'*'),
+                              Said(&FailureWords::denied, QStringLiteral("permission denied")));
+        return std::nullopt;
+    }
+    const QString rescue = QDir(*temp).filePath(name);
+    const std::optional<Refused> refused =
+        ReplaceWithNewFile(rescue, {head, bytes}, NewFile::Private);
+    if (!refused)
+        return rescue;
+    error = rescueFailure(rescue, refused->reason);
     return std::nullopt;
 }
 
@@ -260,6 +267,8 @@ Recovered RecoverSaves(const QString& path, bool cutShort)
         }
         if (!error.isEmpty())
             done.error = error;
+        if (folder != UserDataPath())
+            QDir().rmdir(folder); // gone once empty
     }
     return done;
 }

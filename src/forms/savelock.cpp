@@ -227,7 +227,10 @@ SaveLock::Try SaveLock::lockTheLockFile()
 }
 
 // Only a regular file is locked: opening a FIFO or a device could wait or act on it. Where there
-// is none, no copy can rewrite it in place either.
+// is none, no copy can rewrite it in place either. The lock is a write lock of the whole file,
+// which only a process that may write the file can take: one that may only read it could
+// otherwise hold every save back. A read lock in the way is such a process's, as no copy takes
+// one, and it means that no copy holds the file, since a write lock could not stand beside it.
 SaveLock::Try SaveLock::lockFileItself()
 {
     const QByteArray name = QFile::encodeName(path);
@@ -236,16 +239,19 @@ SaveLock::Try SaveLock::lockFileItself()
             struct stat info {};
             if (ForeignLink(path) || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
                 return Try::None;
-            constexpr int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-            int fd = ::open(name.constData(), O_RDONLY | flags);
-            if (fd < 0) // a file this user may write but not read
-                fd = ::open(name.constData(), O_WRONLY | flags);
+            const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
             if (fd < 0)
-                return Try::None;
+                return Try::None; // nor can this copy rewrite it
             itself = fd;
         }
-        if (::flock(int(itself), LOCK_EX | LOCK_NB) != 0)
-            return Try::Busy;
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        if (::fcntl(int(itself), F_OFD_SETLK, &whole) != 0) {
+            struct flock inTheWay = whole;
+            if (::fcntl(int(itself), F_OFD_GETLK, &inTheWay) != 0 || inTheWay.l_type != F_RDLCK)
+                return Try::Busy;
+        }
         if (stillNamed(int(itself), name, true))
             return Try::Taken;
         release(itself); // replaced by another copy's save meanwhile: the new file's lock counts

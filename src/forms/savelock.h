@@ -13,10 +13,13 @@ namespace forms {
 //   over by a new file, or make when it is missing. Another user's file of that name, or
 //   anything else there, is left alone and the lock file skipped;
 // - a lock on `path` itself when it is a regular file (not another user's planted link), which
-//   every copy that may open it takes, also one that may only rewrite it in place.
+//   every copy that may write it takes, also one that may only rewrite it in place. On Linux it
+//   is a write lock, which a user who may only read the file cannot take, and a read lock in its
+//   way, which no copy takes, is passed over.
 // Whether a holder is alive is the system's to tell, never the lock file's content: the locks
-// are the kernel's (flock on Linux; a file opened unshared and a byte-range lock on Windows),
-// and the system lets them go when their holder ends, however it ends. A lock file nobody holds,
+// are the kernel's (on Linux flock for the lock file, an open file description's write lock for
+// the file; on Windows the lock file opened unshared and a byte-range lock of the file), and
+// the system lets them go when their holder ends, however it ends. A lock file nobody holds,
 // empty or garbage, is simply taken.
 class SaveLock {
 public:
