@@ -21,6 +21,16 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <utility>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using Items = QList<QPair<QString, bool>>; // text and tick, top to bottom
@@ -499,6 +509,16 @@ const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
 const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 std::optional<forms::SaveLock> otherCopy; // held by another copy of the program
+QStringList planted;                      // by another user, removed after each row
+#ifndef Q_OS_WIN
+int readerFd = -1; // msg.txt held open by a user who may only read it
+
+// `path` made as another user's, uid 4242, by root.
+void asAnotherUser(const QString& path)
+{
+    QVERIFY(::lchown(QFile::encodeName(path).constData(), 4242, 4242) == 0);
+}
+#endif
 
 QString iconName(forms::Icon icon)
 {
@@ -586,6 +606,48 @@ void tst_editor::saveUnderFaults_data()
         << QStringList() << -1LL << uno
         << QStringList{"critical", "otra copia de Trevolo lo está guardando"} << false;
 #ifndef Q_OS_WIN
+    // What another user may do on a shared machine never holds a save back nor leads it astray.
+    QTest::newRow("a reader's locks on msg.txt") << uno << false << nothing << Step([] {
+        readerFd = ::open(QFile::encodeName(testing::MsgPath()).constData(), O_RDONLY);
+        struct flock all {};
+        all.l_type = F_RDLCK;
+        QVERIFY(readerFd >= 0 && ::flock(readerFd, LOCK_EX) == 0 &&
+                ::fcntl(readerFd, F_OFD_SETLK, &all) == 0);
+    }) << QStringList() << -1LL << saved << QStringList()
+                                                 << true;
+    if (::getuid() == 0) {
+        QTest::newRow("rewriting in place past another user's names in the temporary folder")
+            << uno << true << Step([] {
+                   testing::BecomeSelfAgain();
+                   const QString prefix =
+                       QDir(QDir::tempPath())
+                           .filePath(
+                               QStringLiteral("trevolo-%1-").arg(::getpwnam("nobody")->pw_uid));
+                   QVERIFY(QDir().mkdir(prefix + QStringLiteral("AAAAAA")) &&
+                           ::mkfifo(QFile::encodeName(prefix + QStringLiteral("BBBBBB")), 0666) ==
+                               0);
+                   for (const char* name : {"AAAAAA", "BBBBBB"}) {
+                       planted << prefix + QLatin1String(name);
+                       asAnotherUser(planted.last());
+                   }
+                   QVERIFY(!testing::BecomeOrdinaryUser());
+                   chmod(testing::Folder(), readOnly);
+               })
+            << nothing << QStringList() << -1LL << saved << QStringList() << true;
+        QTest::newRow("another user's link in a shared folder")
+            << QByteArray() << false << Step([] {
+                   QVERIFY(QDir(testing::Folder()).mkdir(QStringLiteral("otro")));
+                   const QString own = testing::Folder() + QStringLiteral("/otro/msg.txt");
+                   QVERIFY(QFile::link(own, testing::MsgPath()));
+                   testing::WriteMsg("*UNO\r\n");
+                   asAnotherUser(testing::MsgPath());
+                   QVERIFY(::chmod(QFile::encodeName(testing::Folder()).constData(), 01777) == 0);
+               })
+            << nothing << QStringList() << -1LL << uno
+            << QStringList{"warning", "enlace de otro usuario", "critical",
+                           "enlace de otro usuario"}
+            << false;
+    }
     const Step linkTo = [] {
         QVERIFY(
             QFile::remove(testing::MsgPath()) &&
@@ -645,6 +707,12 @@ void tst_editor::saveUnderFaults()
     });
     otherCopy.reset();
     testing::BecomeSelfAgain();
+#ifndef Q_OS_WIN
+    if (readerFd >= 0)
+        ::close(std::exchange(readerFd, -1));
+#endif
+    for (const QString& path : std::exchange(planted, {}))
+        QDir(path).exists() ? QDir().rmdir(path) : QFile::remove(path);
     if (QFileInfo::exists(testing::Folder())) {
         chmod(testing::Folder(), readWrite);
         if (QFileInfo::exists(testing::MsgPath()))

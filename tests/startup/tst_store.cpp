@@ -1,5 +1,7 @@
-#include "forms/textfile.h"
 #include "forms/folders.h"
+#include "forms/rescue.h"
+#include "forms/savelock.h"
+#include "forms/textfile.h"
 #include "startup/modGral.h"
 #include "support/program.h"
 
@@ -65,6 +67,12 @@ private slots:
     void encodingRoundTrip();
     void writtenLinesReadBackTheSame_data();
     void writtenLinesReadBackTheSame();
+    void startUpAfterACutSave_data();
+    void startUpAfterACutSave();
+#ifndef Q_OS_WIN
+    void aSaveKeepsOwnerAndMode_data();
+    void aSaveKeepsOwnerAndMode();
+#endif
 };
 
 void tst_store::load_data()
@@ -632,6 +640,156 @@ void tst_store::writtenLinesReadBackTheSame()
     QCOMPARE(encoding, written);
     QCOMPARE(forms::ReadLines(testing::MsgPath()).text.lines, lines);
 }
+
+namespace {
+
+QString rescueCopy;                         // of the cut save in each row below
+std::optional<forms::SaveLock> stillSaving; // another copy's
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+} // namespace
+
+// A save that rewrote msg.txt in place, from "*UNO" to "*UNO NUEVO", cut short by a crash: what
+// the next start makes of the rescue copy and the lock it left, and of what others planted.
+void tst_store::startUpAfterACutSave_data()
+{
+    QTest::addColumn<Step>("after");      // what the crash and the time since left
+    QTest::addColumn<bool>("root");       // needs another user's files
+    QTest::addColumn<QByteArray>("file"); // msg.txt after the start
+    QTest::addColumn<QString>("box");     // its icon and words; none if empty
+    QTest::addColumn<bool>("copyLeft");
+    QTest::addColumn<bool>("lockLeft");
+    const QByteArray uno("*UNO\r\n"), nuevo("*UNO\r\nNUEVO\r\n");
+    const QString finished = QStringLiteral("information:se terminó de guardar");
+    const Step nothing = [] {};
+    QTest::newRow("cut before the rewrite")
+        << nothing << false << nuevo << finished << false << false;
+    QTest::newRow("cut halfway, its lock left empty") << Step([nuevo] {
+        testing::WriteMsg(nuevo.left(7));
+        writeFile(testing::MsgPath() + QStringLiteral(".lock"), {});
+    }) << false << nuevo << finished << false << false;
+    QTest::newRow("edited by hand since")
+        << Step([] { testing::WriteMsg("A MANO\r\n"); }) << false << QByteArray("A MANO\r\n")
+        << QStringLiteral("warning:msg-rescatado-") << false << false;
+    QTest::newRow("the copy itself cut short")
+        << Step([] { QVERIFY(QFile(rescueCopy).resize(30)); }) << false << uno << QString() << false
+        << false;
+    QTest::newRow("another copy still saving")
+        << Step([] { QVERIFY(stillSaving.emplace(testing::MsgPath()).Lock(0)); }) << false << uno
+        << QString() << true << true;
+#ifndef Q_OS_WIN
+    // What only this user may have made is used; anything else is left as it is.
+    QTest::newRow("a copy that others may write")
+        << Step([] { QVERIFY(::chmod(QFile::encodeName(rescueCopy).constData(), 0666) == 0); })
+        << false << uno << QString() << true << false;
+    QTest::newRow("a link to a copy") << Step([] {
+        QVERIFY(QFile::rename(rescueCopy, rescueCopy + QStringLiteral(".real")) &&
+                QFile::link(rescueCopy + QStringLiteral(".real"), rescueCopy));
+    }) << false << uno << QString() << true
+                                      << false;
+    QTest::newRow("another user's copy") << Step([] {
+        QVERIFY(::chown(QFile::encodeName(rescueCopy).constData(), 4242, 4242) == 0);
+    }) << true << uno << QString() << true
+                                         << false;
+    QTest::newRow("another user's lock in a shared folder") << Step([] {
+        const QString lock = testing::MsgPath() + QStringLiteral(".lock");
+        writeFile(lock, "4242\ntrevolo\notra\n");
+        QVERIFY(::chown(QFile::encodeName(lock).constData(), 4242, 4242) == 0 &&
+                ::chmod(QFile::encodeName(testing::Folder()).constData(), 01777) == 0);
+    }) << true << nuevo << finished << false << true;
+#endif
+}
+
+void tst_store::startUpAfterACutSave()
+{
+    QFETCH(Step, after);
+    QFETCH(bool, root);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, box);
+    QFETCH(bool, copyLeft);
+    QFETCH(bool, lockLeft);
+#ifndef Q_OS_WIN
+    if (root && ::getuid() != 0)
+        QSKIP("another user's files need root");
+#endif
+    const QByteArray uno("*UNO\r\n"), nuevo("*UNO\r\nNUEVO\r\n");
+    testing::WriteMsg(uno);
+    QString error;
+    rescueCopy = forms::KeepRescueCopy(testing::MsgPath(), forms::StampOf(uno), nuevo, error)
+                     .value_or(QString());
+    QVERIFY2(!rescueCopy.isEmpty(), qPrintable(error));
+    const QDir rescues = QFileInfo(rescueCopy).dir();
+    const auto cleanUp = qScopeGuard([&] {
+        stillSaving.reset();
+        for (const QString& left :
+             rescues.entryList({QStringLiteral("*rescue*"), QStringLiteral("msg-rescatado-*")},
+                               QDir::Files | QDir::System | QDir::Hidden))
+            QFile::remove(rescues.filePath(left));
+    });
+    after();
+    modGral::PrepararMensajes();
+
+    QCOMPARE(testing::ReadMsg(), file);
+    QCOMPARE(testing::Boxes().shown.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        const forms::Box& shown = testing::Boxes().shown.first();
+        QCOMPARE(shown.icon,
+                 box.startsWith(u'w') ? forms::Icon::Warning : forms::Icon::Information);
+        QVERIFY2(shown.text.contains(box.section(u':', 1)), qPrintable(shown.text));
+    }
+    QCOMPARE(QFileInfo(rescueCopy).exists() || QFileInfo(rescueCopy).isSymLink(), copyLeft);
+    QCOMPARE(QFileInfo::exists(testing::MsgPath() + QStringLiteral(".lock")), lockLeft);
+    // A list kept apart holds the new list.
+    const QStringList apart = rescues.entryList({QStringLiteral("msg-rescatado-*")});
+    QCOMPARE(apart.size(), box.startsWith(u'w') ? 1 : 0);
+    if (!apart.isEmpty()) {
+        QFile kept(rescues.filePath(apart.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), nuevo);
+        QCOMPARE(int(kept.permissions() & 0x0077), 0); // this user's alone
+    }
+}
+
+#ifndef Q_OS_WIN
+// A replace by a new file, as root or the owner, leaves msg.txt as its owner made it.
+void tst_store::aSaveKeepsOwnerAndMode_data()
+{
+    QTest::addColumn<bool>("nobodys");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("this user's, read by the group") << false << 0640;
+    QTest::newRow("nobody's, saved by root") << true << 0600;
+}
+
+void tst_store::aSaveKeepsOwnerAndMode()
+{
+    QFETCH(bool, nobodys);
+    QFETCH(int, mode);
+    if (nobodys && ::getuid() != 0)
+        QSKIP("another user's file needs root");
+    testing::WriteMsg("*UNO\r\n");
+    const QByteArray name = QFile::encodeName(testing::MsgPath());
+    const passwd* nobody = ::getpwnam("nobody");
+    QVERIFY(::chmod(name.constData(), mode_t(mode)) == 0);
+    if (nobodys)
+        QVERIFY(nobody && ::chown(name.constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+    struct stat before {
+    }, after{};
+    QVERIFY(::stat(name.constData(), &before) == 0);
+    auto encoding = forms::TextEncoding::SystemCodePage;
+    QCOMPARE(forms::WriteLines(testing::MsgPath(), {"*UNO", "NUEVO"}, encoding), QString());
+    QVERIFY(::stat(name.constData(), &after) == 0);
+    QCOMPARE(testing::ReadMsg(), QByteArray("*UNO\r\nNUEVO\r\n"));
+    QVERIFY(after.st_ino != before.st_ino); // replaced, not rewritten
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode, before.st_mode);
+}
+#endif
 
 QTEST_MAIN(tst_store)
 #include "tst_store.moc"
