@@ -44,18 +44,43 @@ bool esMensaje(Mensaje mensaje)
     return mensaje.activo || !mensaje.texto.isEmpty();
 }
 
-// Puts `mensajes` into the store from entry 0, as many as fit; entries past them keep what
-// they held. Returns how many did not fit.
-qsizetype llenar(const QList<Mensaje>& mensajes)
+// Puts `lineas` into the store from entry 0, as many as fit, each shared with the list, not
+// copied: a line may be of 64 MB. Line i is active when `activo(i)`. Entries past them keep
+// what they held. Returns how many did not fit.
+template <class Activo> qsizetype llenar(const QStringList& lineas, Activo activo)
 {
-    const qsizetype caben = std::min(mensajes.size(), qsizetype(CapacidadMensajes));
+    const qsizetype caben = std::min(lineas.size(), qsizetype(CapacidadMensajes));
     NumActivos = 0;
     for (qsizetype i = 0; i < caben; ++i) {
-        Mensajes[size_t(i)] = LineaDe(mensajes[i]);
-        if (mensajes[i].activo)
-            Activos[NumActivos++] = Mensajes[size_t(i)];
+        Mensajes[size_t(i)] = lineas[i];
+        if (activo(i))
+            Activos[NumActivos++] = lineas[i];
     }
-    return std::count_if(mensajes.begin() + caben, mensajes.end(), esMensaje);
+    return std::count_if(lineas.begin() + caben, lineas.end(),
+                         [](const QString& linea) { return esMensaje(MensajeDe(linea)); });
+}
+
+qsizetype llenar(const QStringList& lineas)
+{
+    return llenar(lineas, [&](qsizetype i) { return MensajeDe(lineas[i]).activo; });
+}
+
+// The store holds `mensajes` alone, whose lines are `lineas`: active as ticked, as a message
+// typed with a leading "*" is only once read back.
+qsizetype llenarSolo(const QList<Mensaje>& mensajes, const QStringList& lineas)
+{
+    Mensajes = {};
+    Activos = {};
+    return llenar(lineas, [&](qsizetype i) { return mensajes[i].activo; });
+}
+
+QStringList lineasDe(const QList<Mensaje>& mensajes)
+{
+    QStringList lineas;
+    lineas.reserve(mensajes.size());
+    for (const Mensaje& mensaje : mensajes)
+        lineas << LineaDe(mensaje);
+    return lineas;
 }
 
 // The messages of a file's lines that the list's lines lack, each as often as it is missing.
@@ -142,7 +167,11 @@ QList<Mensaje> MensajesDe(const QStringList& lineas)
 
 QString LineaDe(Mensaje mensaje)
 {
-    return mensaje.activo ? u'*' + mensaje.texto.toString() : mensaje.texto.toString();
+    QString linea;
+    linea.reserve(mensaje.texto.size() + 1); // once: a message may be of 64 MB
+    if (mensaje.activo)
+        linea += u'*';
+    return linea += mensaje.texto;
 }
 
 QString Abreviado(const QString& texto, qsizetype largo)
@@ -157,9 +186,7 @@ QString Abreviado(const QString& texto, qsizetype largo)
 
 qsizetype LlenarMensajes(const QList<Mensaje>& mensajes)
 {
-    Mensajes = {};
-    Activos = {};
-    return llenar(mensajes);
+    return llenarSolo(mensajes, lineasDe(mensajes));
 }
 
 QStringList LineasMensajes()
@@ -293,7 +320,7 @@ void CargarMensajes()
     codificacion = leido.text.encoding;
     huellaLineas = hashDe(leido.text.lines);
     // Tell the user before a save can drop the lines that do not fit.
-    const qsizetype sobran = llenar(MensajesDe(leido.text.lines));
+    const qsizetype sobran = llenar(leido.text.lines);
     if (sobran > 0)
         forms::MsgBox(QStringLiteral("%1 tiene más de %2 líneas. Solo se usan las %2 primeras; "
                                      "%3 si guarda la lista.")
@@ -317,14 +344,11 @@ Guardado GuardarMensajes(const QList<Mensaje>& mensajes, const ConsultasGuardado
     // A list near the largest takes some hundreds of MB while it is saved: its lines, its bytes
     // and a piece of them at a time. What was read of msg.txt is let go before it is written.
     try {
-        QStringList lineas;
-        lineas.reserve(mensajes.size());
-        for (const Mensaje& mensaje : mensajes)
-            lineas << LineaDe(mensaje);
+        const QStringList lineas = lineasDe(mensajes);
         const QByteArray lista = hashDe(lineas);
         const auto hecho = [&] {
             huellaLineas = lista;
-            LlenarMensajes(mensajes);
+            llenarSolo(mensajes, lineas);
             return Guardado{true, {}};
         };
         forms::FileStamp aceptado; // what the user agreed to replace
