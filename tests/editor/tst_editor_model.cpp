@@ -10,9 +10,9 @@
 
 #include "editor/frmMsg.h"
 #include "forms/controls.h"
-#include "forms/textfile.h"
 #include "forms/rescue.h"
 #include "forms/savelock.h"
+#include "forms/textfile.h"
 #include "startup/modGral.h"
 #include "support/program.h"
 
@@ -618,6 +618,10 @@ struct Counts {
     qint64 waitsForAnotherCopy = 0;
     qint64 savesFinishedAtStart = 0;
     qint64 cutSavesDropped = 0;
+    qint64 handEditsAfterCut = 0;
+    qint64 forgedRescueCopies = 0;
+    qint64 garbageLocks = 0;
+    qint64 waitsForLockOfFileAlone = 0;
 };
 
 const char* const lowerWords[] = {
@@ -836,7 +840,8 @@ private:
 #endif
         QString error;
         const std::optional<QString> rescue =
-            when ? forms::KeepRescueCopy(testing::MsgPath(), forms::StampOf(m.bytes), ours, error) : std::nullopt;
+            when ? forms::KeepRescueCopy(testing::MsgPath(), forms::StampOf(m.bytes), ours, error)
+                 : std::nullopt;
         if (when && !rescue)
             failure = QStringLiteral("cannot keep a rescue copy: %1").arg(error);
         QFile cut(when == 0   ? testing::MsgPath() + QStringLiteral(".KqWzRt")
@@ -848,15 +853,67 @@ private:
             failure =
                 QStringLiteral("cannot leave %1 as a kill would: %2").arg(cut.fileName(), error);
         cut.close();
-        if (when == 1) {
+        // Or msg.txt edited by hand before the next start, which keeps that and the list apart.
+        const bool edited = when == 1 && chance(30);
+        if (when == 1 && !edited) {
             m.bytes = ours;
             m.boxes << QStringLiteral("information");
         }
-        ++(when == 1 ? counts.savesFinishedAtStart : counts.cutSavesDropped);
+        ++(edited      ? counts.handEditsAfterCut
+           : when == 1 ? counts.savesFinishedAtStart
+                       : counts.cutSavesDropped);
         note(QStringLiteral("killed saving, %1 cut short").arg(cut.fileName()));
+        for (const QByteArray was = m.bytes;
+             edited && (m.bytes == was || ours.startsWith(m.bytes));)
+            note(writeForeignFile());
+        if (edited)
+            m.boxes << QStringLiteral("warning");
         newRun();
         if (rescue && QFileInfo::exists(*rescue))
             failure = QStringLiteral("the rescue copy %1 outlived the start").arg(*rescue);
+        if (edited && rescue) { // the newest, as others may keep lists apart there too
+            const QDir beside = QFileInfo(*rescue).absoluteDir();
+            QFile apart(beside.filePath(
+                beside.entryList({QStringLiteral("msg-rescatado-*.txt")}, QDir::Files, QDir::Time)
+                    .value(0)));
+            if (apart.open(QIODevice::ReadOnly) && apart.readAll() == ours)
+                apart.remove();
+            else if (failure.isEmpty())
+                failure = QStringLiteral("no list kept apart as saved in %1").arg(beside.path());
+        }
+    }
+
+    // A whole rescue copy of another list over msg.txt that others may write, or in a temporary
+    // folder they may write in: never applied. Not on Windows, whose rights are the account's.
+    void forgedRescueCopy()
+    {
+#ifndef Q_OS_WIN
+        QString error;
+        const std::optional<QString> copy = forms::KeepRescueCopy(
+            testing::MsgPath(), forms::StampOf(m.bytes), m.bytes + "FORJADO\r\n", error);
+        const QString folder = QFileInfo(copy.value_or(QString())).absolutePath();
+        const bool inTemp = copy && QFileInfo(folder).path() == QDir::tempPath();
+        const QString forged = inTemp ? folder : copy.value_or(QString());
+        if (!QFile::setPermissions(forged, QFile::permissions(forged) | QFile::WriteOther))
+            failure = QStringLiteral("cannot forge a rescue copy: %1").arg(error);
+        ++counts.forgedRescueCopies;
+        note(QStringLiteral("a rescue copy that others may write, %1").arg(copy.value_or(error)));
+        newRun();
+        inTemp ? QDir(folder).removeRecursively() : QFile::remove(copy.value_or(QString()));
+#endif
+    }
+
+    // A lock file of this user's, as a copy ended right after making it leaves: empty, or with
+    // what a lock trusting its content would take for a live holder.
+    void leaveGarbageLock()
+    {
+        QFile lock(testing::MsgPath() + QStringLiteral(".lock"));
+        const QByteArray garbage =
+            chance(50) ? QByteArray() : QByteArray::number(QCoreApplication::applicationPid());
+        if (!lock.open(QIODevice::WriteOnly) || lock.write(garbage) != garbage.size())
+            failure = QStringLiteral("cannot write %1").arg(lock.fileName());
+        ++counts.garbageLocks;
+        note(QStringLiteral("msg.txt.lock left holding %1").arg(shownBytes(garbage)));
     }
 
     void newRun()
@@ -891,11 +948,14 @@ private:
     {
         const bool blocked = m.disk == Model::Disk::Folder;
         const bool killable = m.disk == Model::Disk::File && !room;
-        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, killable ? 2 : 0, blocked ? 0 : 6})) {
+        switch (pick({45, reloadWeight, 8, blocked ? 20 : 4, killable ? 2 : 0, killable ? 1 : 0,
+                      blocked ? 0 : 6})) {
         case 0:
             openEditor();
             break;
         case 1:
+            if (!room && chance(8))
+                leaveGarbageLock();
             newRun();
             break;
         case 2: {
@@ -915,6 +975,9 @@ private:
             break;
         case 4:
             killedWhileSaving();
+            break;
+        case 5:
+            forgedRescueCopy();
             break;
         default:
             check(nullptr, writeForeignFile());
@@ -1035,21 +1098,32 @@ private:
             break;
         case 12: { // another copy is saving: Regresar waits for it, as if it had saved first
             const QStringList theirs = anotherCopysList();
+            // Sometimes a copy that may not create files in the folder: it holds the lock of
+            // msg.txt alone, and this one, which makes the lock file, must still wait.
+            const bool alone = m.disk == Model::Disk::File && chance(40);
+            const QString lockFile = testing::MsgPath() + QStringLiteral(".lock");
             Enc enc = *systemEnc();
             m.disk = Model::Disk::File;
             m.bytes = encode(theirs, enc);
+            if (alone)
+                QDir().mkdir(lockFile); // a name that copy cannot take
             if (!otherCopy.emplace(testing::MsgPath()).Lock(0))
                 failure = QStringLiteral("another copy cannot take the lock");
+            if (alone && !QDir().rmdir(lockFile))
+                failure = QStringLiteral("cannot make and remove the folder %1").arg(lockFile);
             QTimer::singleShot(0, &e, [this, theirs] {
                 auto system = forms::TextEncoding::SystemCodePage;
                 forms::WriteLines(testing::MsgPath(), theirs, system);
                 otherCopy.reset();
             });
-            ++counts.waitsForAnotherCopy;
-            note(QStringLiteral("another copy saving %1 lines").arg(theirs.size()));
+            ++(alone ? counts.waitsForLockOfFileAlone : counts.waitsForAnotherCopy);
+            note(QStringLiteral("another copy saving %1 lines").arg(theirs.size()) +
+                 (alone ? ", with the lock of msg.txt alone" : ""));
             [[fallthrough]];
         }
         case 7: { // Regresar
+            if (!otherCopy && !room && chance(5))
+                leaveGarbageLock();
             const bool emptied = m.list.isEmpty();
             const Enc encWas = m.enc;
             const bool changed = m.disk == Model::Disk::File && m.bytes != m.known;
@@ -1295,7 +1369,13 @@ void tst_editor_model::randomSessions()
         {"changed files replaced without a question", counts.changedNothingLost},
         {"Regresar waiting for another copy's save", counts.waitsForAnotherCopy},
         {"saves cut short, finished at start-up", counts.savesFinishedAtStart},
-        {"saves cut short, dropped at start-up", counts.cutSavesDropped}};
+        {"saves cut short, dropped at start-up", counts.cutSavesDropped},
+        {"saves cut short, then msg.txt edited by hand", counts.handEditsAfterCut},
+        {"lock files left empty or with garbage", counts.garbageLocks},
+        {"Regresar waiting for a lock of msg.txt alone", counts.waitsForLockOfFileAlone}};
+#ifndef Q_OS_WIN
+    reached.append({"rescue copies others could write", counts.forgedRescueCopies});
+#endif
     if (!testing::WhyNoFileSizeLimit())
         reached.append({"saves failing on a full disk", counts.diskFullSaves});
     for (const auto& [what, n] : reached) {
