@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <new>
 
 namespace modGral {
 

@@ -27,6 +27,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -118,6 +119,9 @@ private slots:
     void saveUnderFaults_data();
     void saveUnderFaults();
     void aMessageOfAnyLength();
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+    void aSaveOutOfMemorySaysSo();
+#endif
     void closingFromTheTitleBarDiscards();
     void enterAndEscapeDoNotClose();
     void accessKeys();
@@ -748,6 +752,8 @@ void tst_editor::saveUnderFaults()
 }
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+namespace {
+
 // A field of the process's status in bytes: VmRSS, what it holds now, or VmHWM, the most it held
 // since resetPeak().
 qint64 memory(const QByteArray& field)
@@ -764,6 +770,35 @@ void resetPeak()
 {
     QFile refs(QStringLiteral("/proc/self/clear_refs"));
     QVERIFY(refs.open(QIODevice::WriteOnly) && refs.write("5") == 1);
+}
+
+} // namespace
+#endif
+
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+// With too little memory left for its lines and bytes, a save of 50 MB says so and changes
+// nothing, the editor open.
+void tst_editor::aSaveOutOfMemorySaysSo()
+{
+    const QByteArray huge = QByteArray("*") + QByteArray(50'000'000, 'x') + "\r\n";
+    testing::LoadMsg(huge);
+    bool open = false;
+    WithEditor([&](frmMsg& editor) {
+        add(editor, QStringLiteral("nuevo"));
+        rlimit was{};
+        QVERIFY(getrlimit(RLIMIT_AS, &was) == 0);
+        rlimit tight = was;
+        tight.rlim_cur = rlim_t(memory("VmSize") + (60 << 20)); // less than the save's 150 MB
+        QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
+        editor.Command1->click();
+        QVERIFY(setrlimit(RLIMIT_AS, &was) == 0);
+        open = editor.isVisible();
+    });
+    QVERIFY(open);
+    QCOMPARE(testing::Boxes().shown.size(), 1);
+    QVERIFY2(testing::Boxes().shown.first().text.contains(QStringLiteral("no hay memoria")),
+             qPrintable(testing::Boxes().shown.first().text));
+    QCOMPARE(testing::ReadMsg(), huge);
 }
 #endif
 
