@@ -248,8 +248,7 @@ Recovered RecoverSaves(const QString& path, bool cutShort)
         if (now.state == FileStamp::State::NotAFile) {
             error = now.error; // kept should it become a file again
         } else if (now.state == FileStamp::State::Read && now.bytes == kept->bytes) {
-            QFile::remove(rescue); // written whole already
-            done.finished = true;
+            QFile::remove(rescue); // written whole already: nothing was left to finish
         } else if (stampText(nowStamp) == kept->was ||
                    (now.state == FileStamp::State::Read && kept->bytes.startsWith(now.bytes))) {
             // As the save found it, or cut short as it was rewritten: the save is finished.

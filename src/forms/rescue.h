@@ -30,12 +30,12 @@ bool RescueCopiesLeft(const QString& path);
 
 // At start-up, what saves of `path` cut short by a crash left. A whole rescue copy is written
 // into `path` (`finished`) while `path` still holds what the save started from, or part of what
-// it was writing; when `path` was changed since, it is left as it is and the rescued list kept
-// in a file of its own beside the copy (`keptAt`). A copy that is not whole is dropped, and one
-// that is not this user's own, or unknown, left alone. With `cutShort` (see
-// SaveLock::LeftByAnEndedCopy), so are the temporary files of a replace that did not happen;
-// otherwise a file named as they are may be the user's own. `error` says why a rescue copy could
-// not be written in; it is kept for the next start.
+// it was writing, and dropped when `path` holds all of it already; when `path` was changed since,
+// it is left as it is and the rescued list kept in a file of its own beside the copy (`keptAt`). A
+// copy that is not whole is dropped, and one that is not this user's own, or unknown, left alone.
+// With `cutShort` (see SaveLock::LeftByAnEndedCopy), so are the temporary files of a replace that
+// did not happen; otherwise a file named as they are may be the user's own. `error` says why a
+// rescue copy could not be written in; it is kept for the next start.
 struct Recovered {
     bool finished = false;
     QString keptAt;

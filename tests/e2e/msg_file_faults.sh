@@ -3,7 +3,8 @@
 # the board comes, and Regresar refuses with a box instead of freezing the window, the FIFO left
 # as it was. Then, for a user who may write msg.txt but not create files beside it, a 30 MB list
 # rewritten in place and the program killed (kill -9) as soon as msg.txt changes: the next start
-# holds the new list, and says so when it had to finish the save.
+# holds the new list, and says so when it had to finish the save. Then that user and root save
+# together.
 set -euo pipefail
 export E2E_TIME_LIMIT=170
 # shellcheck source-path=SCRIPTDIR source=harness.sh
@@ -77,3 +78,47 @@ e2e_wait_board 60 >/dev/null
 [ "$(stat -c %s "$E2E_MSG")" -eq $((before + 7)) ] && e2e_msg_ends 'xx\r\nUNO\r\nNUEVO\r\n' ||
     e2e_fail "msg.txt does not hold the new list: $(stat -c %s "$E2E_MSG") bytes, ending $(
         tail -c 20 "$E2E_MSG" | od -c)"
+
+# Root, who may create files in the folder, replaces msg.txt and takes msg.txt.lock; the user may
+# only rewrite msg.txt in place, so only the lock of msg.txt itself keeps the two apart. Both press
+# Regresar together over a list that takes a moment to save: the second asks, or keeps both
+# messages; and root's save leaves msg.txt the user's, with its mode.
+e2e_kill_app
+e2e_write_large_list 3000000
+chown "$user:" "$E2E_MSG" && chmod 600 "$E2E_MSG"
+as_user
+mine=$E2E_APP_PID
+e2e_launch_another root
+root=$E2E_OTHER_PID
+editor_of() { e2e_editor "$1" | awk 'NR == 1'; }
+board_of() { [ -n "$(e2e_board "$1")" ]; }
+for copy in "$mine" "$root"; do
+    e2e_wait 30 "board of copy $copy" board_of "$copy"
+    e2e_open_menu a "$copy"
+    e2e_key m
+    e2e_wait 3 "editor of copy $copy" e2e_editor_shown "$copy"
+    e2e_wait 3 "focus on the editor of copy $copy" e2e_is_active "$(editor_of "$copy")"
+    e2e_type_and_add "$(editor_of "$copy")" "de $copy"
+    e2e_key shift+Tab shift+Tab # back on "Regresar"
+done
+e2e_x xdotool key --window "$(editor_of "$mine")" Return key --window "$(editor_of "$root")" Return
+asking() { [ -n "$(e2e_windows_named '^Trevolo$' "$1")" ]; }
+settled() { asking "$mine" || asking "$root" || e2e_editor_gone; }
+e2e_wait 30 "a question, or both editors closed" settled
+kept=("DE $mine" "DE $root")
+if asking "$mine" || asking "$root"; then
+    if asking "$mine"; then first=$root second=$mine; else first=$mine second=$root; fi
+    wait_box "$second" "«DE $first»" 5
+    e2e_wait 5 "the editor of copy $first closed" e2e_editor_gone "$first"
+    e2e_key alt+s
+    e2e_wait 10 "the editor of copy $second closed after Sí" e2e_editor_gone "$second"
+    kept=("DE $second")
+    e2e_log "copy $first saved first; copy $second asked"
+fi
+for message in "${kept[@]}"; do
+    tail -c 100 "$E2E_MSG" | tr -d '\r' | grep -qx "$message" ||
+        e2e_fail "«$message» lost: msg.txt ends $(tail -c 40 "$E2E_MSG" | od -c)"
+done
+e2e_none_named '^Trevolo$' || e2e_fail "a box is left after the saves"
+[ "$(stat -c %U:%a "$E2E_MSG")" = "$user:600" ] ||
+    e2e_fail "msg.txt is now $(stat -c %U:%a "$E2E_MSG"), not $user:600"
