@@ -119,9 +119,7 @@ private slots:
     void saveUnderFaults_data();
     void saveUnderFaults();
     void aMessageOfAnyLength();
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
     void aSaveOutOfMemorySaysSo();
-#endif
     void closingFromTheTitleBarDiscards();
     void enterAndEscapeDoNotClose();
     void accessKeys();
@@ -775,11 +773,13 @@ void resetPeak()
 } // namespace
 #endif
 
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 // With too little memory left for its lines and bytes, a save of 50 MB says so and changes
 // nothing, the editor open.
 void tst_editor::aSaveOutOfMemorySaysSo()
 {
+#if !defined(__linux__) || defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address space is limited on Linux, and not under the sanitizers, which reserve it");
+#else
     const QByteArray huge = QByteArray("*") + QByteArray(50'000'000, 'x') + "\r\n";
     testing::LoadMsg(huge);
     bool open = false;
@@ -799,8 +799,8 @@ void tst_editor::aSaveOutOfMemorySaysSo()
     QVERIFY2(testing::Boxes().shown.first().text.contains(QStringLiteral("no hay memoria")),
              qPrintable(testing::Boxes().shown.first().text));
     QCOMPARE(testing::ReadMsg(), huge);
-}
 #endif
+}
 
 // A message of 50 MB, as one line of msg.txt: the editor opens at once, the list shows it
 // shortened, and Quitar, Agregar and Regresar carry it whole.
