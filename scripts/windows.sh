@@ -23,13 +23,14 @@ qt_version=$(dpkg-query -W -f '${Version}' qt6-base-dev)
 # Only what Trevolo uses. The Debian tarball has no wintab, hence no tablet events. Nothing
 # loads an image but PNG, built into Qt6Gui, and the program draws through the plain Windows
 # platform plugin: no image format plugins, no Direct2D one (the whole platform plugin built
-# a second time), no PDF or ODF writers.
+# a second time), no PDF or ODF writers. Qt 6.4 builds its DirectWrite 3 font database, which
+# only an option of the platform plugin chooses, with Direct2D alone: without it, neither.
 qt_switches=(-release -shared -opensource -confirm-license -nomake examples -nomake tests
              -qt-zlib -qt-libpng -no-libjpeg -no-gif -no-ico -qt-freetype -qt-harfbuzz -qt-pcre
              -no-icu -no-feature-sql -no-feature-network -no-dbus -no-opengl
              -no-feature-printsupport -no-feature-concurrent -no-feature-xml
-             -no-feature-tabletevent -no-feature-vulkan -no-feature-direct2d -no-feature-pdf
-             -no-feature-textodfwriter)
+             -no-feature-tabletevent -no-feature-vulkan -no-feature-direct2d
+             -no-feature-directwrite3 -no-feature-pdf -no-feature-textodfwriter)
 toolchain=$src/cmake/mingw-w64-x86_64.cmake
 qt_key="$qt_version ${qt_switches[*]} $(sha256sum <"$toolchain" | cut -c1-16)"
 
