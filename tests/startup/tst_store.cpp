@@ -713,7 +713,9 @@ void tst_store::startUpAfterACutSave()
     QFETCH(QString, box);
     QFETCH(bool, copyLeft);
     QFETCH(bool, lockLeft);
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    Q_UNUSED(root); // no such row there
+#else
     if (root && ::getuid() != 0)
         QSKIP("another user's files need root");
 #endif
