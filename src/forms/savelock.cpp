@@ -143,6 +143,12 @@ bool SaveLock::tryLock()
 {
     if (lockFile == -1 && lockTheLockFile() == Try::Busy)
         return false;
+#ifdef Q_OS_WIN
+    // Windows replaces no file that a handle holds open, as the lock of the file itself does:
+    // there only a copy without the lock file takes it, one that rewrites the file in place.
+    if (lockFile != -1)
+        return true;
+#endif
     return lockFileItself() != Try::Busy;
 }
 

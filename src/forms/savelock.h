@@ -15,7 +15,8 @@ namespace forms {
 // - a lock on `path` itself when it is a regular file (not another user's planted link), which
 //   every copy that may write it takes, also one that may only rewrite it in place. On Linux it
 //   is a write lock, which a user who may only read the file cannot take, and a read lock in its
-//   way, which no copy takes, is passed over.
+//   way, which no copy takes, is passed over. Windows replaces no file held open: there only a
+//   copy that has no lock file takes it.
 // Whether a holder is alive is the system's to tell, never the lock file's content: the locks
 // are the kernel's (on Linux flock for the lock file, an open file description's write lock for
 // the file; on Windows the lock file opened unshared and a byte-range lock of the file), and
