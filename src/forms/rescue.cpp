@@ -87,15 +87,17 @@ QStringList rescueFolders()
 }
 
 // A folder of this user's alone to write a copy in: a new name, never one another user may have
-// taken first.
-std::optional<QString> ownTempFolder()
+// taken first, made 0700 (mkdtemp). Nothing, and the reason in `why`, when none can be made.
+std::optional<QString> ownTempFolder(QString& why)
 {
     const QStringList folders = ownTempFolders();
     if (!folders.isEmpty())
         return folders.first();
     QTemporaryDir made(QDir(QDir::tempPath()).filePath(tempPrefix() + QStringLiteral("XXXXXX")));
-    if (!made.isValid() || !ownFolder(made.path()))
+    if (!made.isValid()) {
+        why = ReasonFor(made.errorString());
         return std::nullopt;
+    }
     made.setAutoRemove(false);
     return made.path();
 }
@@ -189,10 +191,10 @@ std::optional<QString> KeepRescueCopy(const QString& path, const FileStamp& was,
             return rescue;
         error = rescueFailure(rescue, refused->reason);
     }
-    const std::optional<QString> temp = ownTempFolder();
+    QString why;
+    const std::optional<QString> temp = ownTempFolder(why);
     if (!temp) {
-        error = rescueFailure(QDir(QDir::tempPath()).filePath(tempPrefix() + u'*'),
-                              Said(&FailureWords::denied, QStringLiteral("permission denied")));
+        error = rescueFailure(QDir(QDir::tempPath()).filePath(tempPrefix() + u'*'), why);
         return std::nullopt;
     }
     const QString rescue = QDir(*temp).filePath(name);
