@@ -30,11 +30,14 @@ QByteArray huellaLineas; // the lines read or written with `huella`, hashed
 
 QByteArray hashDe(const QStringList& lineas)
 {
+    const auto bytesOf = [](QStringView text) {
+        return QByteArrayView(reinterpret_cast<const char*>(text.utf16()),
+                              text.size() * qsizetype(sizeof(char16_t)));
+    };
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const QString& linea : lineas) {
-        hash.addData(QByteArrayView(reinterpret_cast<const char*>(linea.utf16()),
-                                    linea.size() * qsizetype(sizeof(char16_t))));
-        hash.addData(QByteArrayView("\0\n", 4)); // a line end, which no line holds
+        hash.addData(bytesOf(linea));
+        hash.addData(bytesOf(u"\n")); // a line end, which no line holds
     }
     return hash.result();
 }
