@@ -103,21 +103,24 @@ for copy in "$mine" "$root"; do
 done
 e2e_x xdotool key --window "$(editor_of "$mine")" Return key --window "$(editor_of "$root")" Return
 asking() { [ -n "$(e2e_windows_named '^Trevolo$' "$1")" ]; }
-settled() { asking "$mine" || asking "$root" || e2e_editor_gone; }
+holds() { tail -c 100 "$E2E_MSG" | tr -d '\r' | grep -qx "$1"; }
+settled() { asking "$mine" || asking "$root" || { e2e_editor_gone && holds "DE $mine" && holds "DE $root"; }; }
 e2e_wait 30 "a question, or both editors closed" settled
 kept=("DE $mine" "DE $root")
 if asking "$mine" || asking "$root"; then
     if asking "$mine"; then first=$root second=$mine; else first=$mine second=$root; fi
-    wait_box "$second" "«DE $first»" 5
     e2e_wait 5 "the editor of copy $first closed" e2e_editor_gone "$first"
+    # The first copy's board takes the focus back as its editor closes: the box gets it again.
+    wait_box "$second" "«DE $first»" 5
+    e2e_focus "$(box_showing "$second" "«DE $first»")"
     e2e_key alt+s
-    e2e_wait 10 "the editor of copy $second closed after Sí" e2e_editor_gone "$second"
     kept=("DE $second")
+    e2e_wait 10 "«DE $second» saved after Sí" holds "DE $second"
+    e2e_wait 10 "the editor of copy $second closed after Sí" e2e_editor_gone "$second"
     e2e_log "copy $first saved first; copy $second asked"
 fi
 for message in "${kept[@]}"; do
-    tail -c 100 "$E2E_MSG" | tr -d '\r' | grep -qx "$message" ||
-        e2e_fail "«$message» lost: msg.txt ends $(tail -c 40 "$E2E_MSG" | od -c)"
+    holds "$message" || e2e_fail "«$message» lost: msg.txt ends $(tail -c 40 "$E2E_MSG" | od -c)"
 done
 e2e_none_named '^Trevolo$' || e2e_fail "a box is left after the saves"
 [ "$(stat -c %U:%a "$E2E_MSG")" = "$user:600" ] ||
