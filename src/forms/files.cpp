@@ -223,6 +223,12 @@ FileStamp StampOf(QByteArrayView bytes)
     return {FileStamp::State::Read, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
 }
 
+FileStamp StampOf(const Content& content)
+{
+    return content.state == FileStamp::State::Read ? StampOf(content.bytes)
+                                                   : FileStamp{content.state, {}};
+}
+
 #ifdef Q_OS_WIN
 // Its kind is told by the handle: a device name or a link to a pipe opens as a file does.
 Content ContentOf(const QString& path, qint64 limit)

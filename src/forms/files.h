@@ -63,6 +63,9 @@ struct Content {
     QByteArray bytes;
     QString error; // for the states Unreadable and NotAFile
 };
+// What `content` stamps: its bytes' hash when read, else its state alone.
+FileStamp StampOf(const Content& content);
+
 // At most `limit` bytes of the regular file at `path`, directly or through links; a larger one is
 // refused from its size. Opened without waiting for a writer, should it be a FIFO after all.
 Content ContentOf(const QString& path, qint64 limit = MaxFileBytes);

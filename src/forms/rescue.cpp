@@ -244,8 +244,7 @@ Recovered RecoverSaves(const QString& path, bool cutShort)
             continue;
         }
         const Content now = ContentOf(path);
-        const FileStamp nowStamp =
-            now.state == FileStamp::State::Read ? StampOf(now.bytes) : FileStamp{now.state, {}};
+        const FileStamp nowStamp = StampOf(now);
         QString error;
         if (now.state == FileStamp::State::NotAFile) {
             error = now.error; // kept should it become a file again

@@ -7,12 +7,6 @@
 namespace forms {
 namespace {
 
-FileStamp stampNow(const QString& path)
-{
-    const Content now = ContentOf(path);
-    return now.state == FileStamp::State::Read ? StampOf(now.bytes) : FileStamp{now.state, {}};
-}
-
 // The file, which holds `was`, written anew in place, its new bytes kept first in a rescue copy
 // that the next start writes in should this stop halfway. Returns the reason it failed.
 QString rewrite(const QString& path, QByteArrayView bytes, const FileStamp& was)
@@ -45,21 +39,20 @@ QString replace(const QString& path, const QByteArray& bytes)
     const Content before = ContentOf(path);
     if (before.state == FileStamp::State::NotAFile)
         return before.error;
-    const FileStamp was = before.state == FileStamp::State::Read ? StampOf(before.bytes)
-                                                                 : FileStamp{before.state, {}};
+    const FileStamp was = StampOf(before);
     QString reason = rewrite(path, bytes, was);
     if (reason.isEmpty())
         return {};
     // Stopped before it began, or halfway: then the old content goes back. Should that fail too,
     // or the old content be unknown, a rescue copy stays for the next start.
-    const FileStamp now = stampNow(path);
+    const FileStamp now = StampOf(ContentOf(path));
     if (now == was) {
         DropRescueCopies(path);
         return reason;
     }
     if (before.state == FileStamp::State::Read && rewrite(path, before.bytes, now).isEmpty())
         return reason;
-    if (const FileStamp left = stampNow(path); left != was && left != StampOf(bytes))
+    if (const FileStamp left = StampOf(ContentOf(path)); left != was && left != StampOf(bytes))
         reason += QStringLiteral("; ") +
                   Said(&FailureWords::notRestored, QStringLiteral("not restored either"));
     return reason;
