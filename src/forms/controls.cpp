@@ -8,7 +8,6 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -63,23 +62,24 @@ void ListBox::keyPressEvent(QKeyEvent* e)
 
 void ShowWhileWaiting(QWidget* widget, float seconds, void (*wait)(float))
 {
-    const float shownAt = Timer();
+    const double shownAt = Elapsed();
+    const auto left = [&] { return seconds - (Elapsed() - shownAt); };
     widget->show();
     // Hides the widget on time even while a modal window keeps the wait from returning. A timer
-    // may fire early (under Wine, by a tenth of its time), so it goes by the clock, and waits
+    // may ring early (under Wine, by a tenth of its time), so it goes by the clock, and waits
     // again for what is left.
-    QTimer hide;
-    hide.setSingleShot(true);
-    hide.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&hide, &QTimer::timeout, widget, [&] {
-        const float left = seconds - SecondsSince(shownAt);
-        if (left > 0.0f)
-            hide.start(RealMilliseconds(left));
+    Alarm hide;
+    QObject::connect(&hide, &Alarm::rings, widget, [&] {
+        if (left() > 0.0)
+            hide.start(left());
         else
             widget->hide();
     });
-    hide.start(RealMilliseconds(seconds));
+    hide.start(seconds);
     wait(seconds);
+    // The wait reads the clock in its single-precision steps, and may end one of them early.
+    for (double l = left(); l > 0.0 && !Ending(); l = left())
+        DispatchEventsFor(float(l));
     widget->hide();
 }
 
@@ -122,16 +122,15 @@ int LabelArray::Count() const
 
 IntervalTimer::IntervalTimer(QObject* parent, qint32 interval, bool enabled)
     : QObject(parent)
-    , timer(new QTimer(this))
+    , timer(new Alarm(this))
     , ms(interval)
     , enabled(enabled)
 {
-    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may tick 5 % early
     // Queued, so that the timer's own event has returned before a handler waits: Qt does not
     // fire a timer again while its event is still on the stack, as it would be under a modal
     // window opened during the wait.
     connect(
-        timer, &QTimer::timeout, this,
+        timer, &Alarm::rings, this,
         [this] {
             if (this->enabled && !Ending())
                 emit Timer();
@@ -157,7 +156,7 @@ void IntervalTimer::restart()
     timer->stop();
     // An interval of 0 never fires.
     if (enabled && ms > 0)
-        timer->start(RealMilliseconds(ms / 1000.0));
+        timer->start(ms / 1000.0, true);
 }
 
 } // namespace forms

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "units.h"
 
 #include <QColor>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class QLabel;
-class QTimer;
 
 namespace forms {
 
@@ -83,7 +83,7 @@ signals:
 private:
     void restart();
 
-    QTimer* timer;
+    Alarm* timer;
     qint32 ms;
     bool enabled;
 };

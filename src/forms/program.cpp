@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
@@ -33,15 +32,12 @@ bool UseQtTranslation(const QLocale& language)
 
 void DispatchEventsFor(float clockSeconds, bool holdInput)
 {
-    const int ms = RealMilliseconds(clockSeconds);
-    if (ms <= 0 || ending)
+    if (!(clockSeconds > 0.0f) || ending)
         return;
     QEventLoop loop;
-    QTimer alarm;
-    alarm.setSingleShot(true);
-    alarm.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&alarm, &QTimer::timeout, &loop, &QEventLoop::quit);
-    alarm.start(ms);
+    Alarm alarm;
+    QObject::connect(&alarm, &Alarm::rings, &loop, &QEventLoop::quit);
+    alarm.start(clockSeconds);
     waits.push_back(&loop);
     loop.exec(holdInput ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     waits.pop_back();

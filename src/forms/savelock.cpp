@@ -5,7 +5,6 @@
 #include "program.h"
 
 #include <QCursor>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -112,7 +111,7 @@ SaveLock::~SaveLock()
 bool SaveLock::Lock(float clockSeconds)
 {
     constexpr float retry = 0.01f; // seconds: far shorter than the save of the copy waited for
-    const QDeadlineTimer deadline(RealMilliseconds(clockSeconds));
+    const double until = Elapsed() + clockSeconds;
     if (tryLock())
         return true;
     if (clockSeconds <= 0.0f)
@@ -120,7 +119,7 @@ bool SaveLock::Lock(float clockSeconds)
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     do {
-        if (deadline.hasExpired() || Ending())
+        if (Elapsed() >= until || Ending())
             return false;
         DispatchEventsFor(retry, true);
     } while (!tryLock());

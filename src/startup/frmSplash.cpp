@@ -36,14 +36,13 @@ frmSplash::frmSplash()
 
     imgLogo = new QLabel(Frame1);
     forms::Move(imgLogo, 480, 1440, 1815, 2025);
-    // The largest rendering, scaled down smoothly and not stretched out of shape.
+    // Stretched to fill its box, as designed: from the largest rendering, scaled smoothly.
     const qreal ratio = devicePixelRatioF();
     QPixmap logo =
         QPixmap(QStringLiteral(":/icons/trevolo-256.png"))
-            .scaled(imgLogo->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            .scaled(imgLogo->size() * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     logo.setDevicePixelRatio(ratio);
     imgLogo->setPixmap(logo);
-    imgLogo->setAlignment(Qt::AlignCenter);
 
     const QStringList arial{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                             QStringLiteral("Arimo"), QStringLiteral("Helvetica")};

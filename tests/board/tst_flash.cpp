@@ -15,21 +15,14 @@
 
 namespace {
 
-constexpr double speed = 20.0; // of the program clock, against real time
+constexpr float flashSeconds = 0.25f;
+constexpr float designedPeriod = 5.0f;
 
-// What the flashes' times may be, on the program clock. A flash lasts a quarter of a second:
-// never less (but for single precision's last digit), and it is gone well before the next one,
-// a period later, comes. Periods: 5 s as designed, give or take 2 clock seconds, which is what
-// a timer late by a real tenth of a second on a loaded machine makes of it.
-constexpr float shortestFlash = 0.2499f;
-constexpr float longestFlash = 5.0f;
-constexpr float shortestPeriod = 3.0f;
-constexpr float longestPeriod = 7.0f;
-
-// Notes every flash of the board's message label: its text and how long it stayed up.
+// Notes every flash of the board's message label: its text and when it came and went.
 class FlashWatch : public testing::ShownWatch {
 public:
     QStringList texts;
+    float activatedAt = -1.0f;         // when Activar Mensajes switched the flashing on
     std::function<void()> duringFirst; // runs within the first flash's own wait
     std::function<void()> afterEach;   // runs when a flash has been hidden again
 
@@ -46,12 +39,22 @@ public:
                 QTimer::singleShot(0, afterEach); // outside the flash
         };
     }
+
+    // Each flash up for exactly its quarter second, and from `from` on, one every `period`.
+    void checkTimes(float period, qsizetype from = 0) const
+    {
+        for (const Showing& f : showings)
+            testing::CompareSpan(f.shown, f.hidden, flashSeconds);
+        for (qsizetype i = std::max(from, qsizetype(1)); i < showings.size(); ++i)
+            testing::CompareSpan(showings[i - 1].shown, showings[i].shown, period);
+    }
 };
 
 // Switches the flashing on and runs until `count` flashes have been seen.
 void FlashUntil(FlashWatch& watch, qsizetype count)
 {
     testing::RunBoardUntilEnd([&watch, count](frmTrevolo& board) {
+        watch.activatedAt = forms::Timer();
         board.mnuAcc[1]->trigger();
         auto previous = watch.afterEach;
         watch.afterEach = [&watch, count, previous] {
@@ -61,7 +64,7 @@ void FlashUntil(FlashWatch& watch, qsizetype count)
                 forms::End();
         };
         // A bound, should it never flash; it goes with this board, never ending a later test.
-        QTimer::singleShot(10000, &board, [] { forms::End(); });
+        testing::After(1000.0, &board, [] { forms::End(); });
     });
 }
 
@@ -71,21 +74,21 @@ class tst_flash : public QObject {
     Q_OBJECT
 
 private slots:
-    // 5 s between flashes take a quarter of a real second, a flash an eightieth: fast, and yet
-    // slow enough that a loaded machine, late by a real tenth of a second, stays within the
-    // bounds below.
-    void init() { testing::CleanSlate(0.0, speed); }
+    void init() { testing::CleanSlate(); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
     void activeMessagesFlashInTurn_data();
     void activeMessagesFlashInTurn();
     void offAndOnContinuesWithTheNext();
-    void closingTheEditorRestartsAtTheFirst();
+    void closingAWindowRestartsOnlyAfterTheEditor_data();
+    void closingAWindowRestartsOnlyAfterTheEditor();
     void flashGoesOnBehindTheEditor();
     void noActiveMessageRefusesToStart();
     void salirDuringAFlashEndsAtOnce();
     void period_data();
     void period();
+    void flashesOnePeriodApart_data();
+    void flashesOnePeriodApart();
     void periodChangesOnlyTheInterval();
     void intervalOfPeriodsNoUserCanType_data();
     void intervalOfPeriodsNoUserCanType();
@@ -123,15 +126,9 @@ void tst_flash::activeMessagesFlashInTurn()
 
     QCOMPARE(watch.texts, flashes);
     QCOMPARE(int(modGral::Actual), actualAfter);
-    for (const testing::ShownWatch::Showing& f : watch.showings) {
-        const float up = f.hidden - f.shown;
-        QVERIFY2(up >= shortestFlash && up < longestFlash, qPrintable(QString::number(up)));
-    }
-    for (qsizetype i = 1; i < watch.showings.size(); ++i) {
-        const float period = watch.showings[i].shown - watch.showings[i - 1].shown;
-        QVERIFY2(period > shortestPeriod && period < longestPeriod,
-                 qPrintable(QString::number(period)));
-    }
+    // The first a whole period after the click, none at once.
+    testing::CompareSpan(watch.activatedAt, watch.showings[0].shown, designedPeriod);
+    watch.checkTimes(designedPeriod);
     QVERIFY(!frmTrevolo::Instancia().lblSedu->isVisible());
 }
 
@@ -153,22 +150,39 @@ void tst_flash::offAndOnContinuesWithTheNext()
     QCOMPARE(watch.texts, QStringList({"A", "B", "C"}));
 }
 
-void tst_flash::closingTheEditorRestartsAtTheFirst()
+void tst_flash::closingAWindowRestartsOnlyAfterTheEditor_data()
 {
+    QTest::addColumn<int>("item"); // the editor (0) or Temporizador (1)
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("flashes");
+    QTest::newRow("the editor starts again at the first")
+        << 0 << QStringList() << QStringList{"A", "B", "A"};
+    QTest::newRow("the Temporizador's box does not")
+        << 1 << QStringList{"5"} << QStringList{"A", "B", "C"};
+    QTest::newRow("nor the box that refuses a period")
+        << 1 << QStringList{"x", "5"} << QStringList{"A", "B", "C"};
+}
+
+void tst_flash::closingAWindowRestartsOnlyAfterTheEditor()
+{
+    QFETCH(int, item);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, flashes);
     testing::FillStore({"*A", "*B", "*C"});
     frmTrevolo& board = frmTrevolo::Instancia();
     FlashWatch watch(board.lblSedu);
-    int actualAfterEditor = -1;
     watch.afterEach = [&] {
         if (watch.showings.size() != 2)
             return;
-        testing::InModal(20, [](QWidget& editor) { editor.close(); });
-        board.mnuArch[0]->trigger(); // returns once the editor is closed
-        actualAfterEditor = modGral::Actual;
+        // Each window open for a second.
+        testing::Boxes().answers = answers;
+        testing::Boxes().onShow = [](const forms::Box&) { forms::DispatchEventsFor(1.0f); };
+        if (!item)
+            testing::InModal(1.0, [](QWidget& editor) { editor.close(); });
+        (item ? board.mnuAcc[0] : board.mnuArch[0])->trigger(); // returns once it is closed
     };
-    FlashUntil(watch, 3);
-    QCOMPARE(actualAfterEditor, 0);
-    QCOMPARE(watch.texts, QStringList({"A", "B", "A"}));
+    FlashUntil(watch, flashes.size());
+    QCOMPARE(watch.texts, flashes);
     QCOMPARE(board.lblLetra.Count(), 26); // not built again
 }
 
@@ -178,40 +192,32 @@ void tst_flash::flashGoesOnBehindTheEditor()
     testing::FillStore({"*A", "*B"});
     frmTrevolo& board = frmTrevolo::Instancia();
     FlashWatch watch(board.lblSedu);
-    qsizetype atOpen = -1, atClose = -1;
+    qsizetype atClose = -1;
     bool upAtClose = true;
     watch.duringFirst = [&] {
-        atOpen = watch.showings.size();
         board.mnuArch[0]->trigger(); // returns once the editor is closed
         forms::End();
     };
     watch.afterEach = [&] {
         QWidget* editor = QApplication::activeModalWidget();
-        if (editor && watch.showings.size() >= atOpen + 3 && atClose < 0) {
+        if (editor && watch.showings.size() >= 4 && atClose < 0) {
             atClose = watch.showings.size();
             upAtClose = board.lblSedu->isVisible();
             editor->close();
         }
     };
-    testing::RunBoardUntilEnd([](frmTrevolo& b) {
+    testing::RunBoardUntilEnd([&watch](frmTrevolo& b) {
+        watch.activatedAt = forms::Timer();
         b.mnuAcc[1]->trigger();
-        QTimer::singleShot(10000, &b, [] { forms::End(); }); // a bound, should the flash freeze
+        testing::After(1000.0, &b, [] { forms::End(); }); // a bound, should the flash freeze
     });
 
-    QCOMPARE(atOpen, 1);
-    QVERIFY2(atClose >= 4, qPrintable(QString::number(atClose)));
-    // The flash under way when the editor opened went after its quarter second all the same,
-    // long before the next one that it used to wait for.
-    const float firstUp = watch.showings[0].hidden - watch.showings[0].shown;
-    QVERIFY2(firstUp >= shortestFlash && firstUp < longestFlash,
-             qPrintable(QString::number(firstUp)));
+    QCOMPARE(atClose, 4);
     QVERIFY(!upAtClose);
-    // One a period behind the editor, after the first there, which its opening may delay.
-    for (qsizetype i = 3; i < atClose; ++i) {
-        const float period = watch.showings[i].shown - watch.showings[i - 1].shown;
-        QVERIFY2(period > shortestPeriod && period < longestPeriod,
-                 qPrintable(QString::number(period)));
-    }
+    // The flash under way when the editor opened went after its quarter second all the same,
+    // and the next came at the period, not a period after that flash's wait returned.
+    testing::CompareSpan(watch.activatedAt, watch.showings[0].shown, designedPeriod);
+    watch.checkTimes(designedPeriod);
 }
 
 void tst_flash::noActiveMessageRefusesToStart()
@@ -318,6 +324,32 @@ void tst_flash::period()
     }
     QCOMPARE(shownMessages, messages);
     QCOMPARE(inputs, answers.size()); // asked again after every refusal, until a number
+}
+
+void tst_flash::flashesOnePeriodApart_data()
+{
+    QTest::addColumn<QString>("answer"); // to Temporizador, if asked
+    QTest::addColumn<float>("period");
+    QTest::newRow("as designed") << QString() << 5.0f;
+    QTest::newRow("1") << "1" << 1.0f;
+    QTest::newRow("2.5") << "2.5" << 2.5f;
+    QTest::newRow("below a second") << "0.999" << 6.0f;
+}
+
+void tst_flash::flashesOnePeriodApart()
+{
+    QFETCH(QString, answer);
+    QFETCH(float, period);
+    testing::FillStore({"*A"});
+    frmTrevolo& board = frmTrevolo::Instancia();
+    if (!answer.isNull()) {
+        testing::Boxes().answers = {answer};
+        board.mnuAcc[0]->trigger();
+    }
+    FlashWatch watch(board.lblSedu);
+    FlashUntil(watch, 3);
+    testing::CompareSpan(watch.activatedAt, watch.showings[0].shown, period);
+    watch.checkTimes(period);
 }
 
 void tst_flash::periodChangesOnlyTheInterval()

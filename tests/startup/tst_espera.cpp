@@ -100,67 +100,55 @@ void tst_espera::waitBlocksInsteadOfSpinning()
 
 void tst_espera::nestedWaitReturnsFirst()
 {
-    forms::SetClock(0.0, 1000.0); // 600 clock seconds take 0.6 real seconds
     QStringList order;
     float innerEnd = 0.0f;
-    QTimer::singleShot(50, [&] {
+    testing::After(10.0, nullptr, [&] {
         order << QStringLiteral("inner starts");
         Espera(0.25f);
         innerEnd = forms::Timer();
         order << QStringLiteral("inner returns");
     });
     Espera(600.0f);
-    const float outerEnd = forms::Timer();
     order << QStringLiteral("outer returns");
     QCOMPARE(order, QStringList({QStringLiteral("inner starts"), QStringLiteral("inner returns"),
                                  QStringLiteral("outer returns")}));
-    QVERIFY(innerEnd < 300.0f); // long before the outer wait's end
-    QVERIFY2(outerEnd >= 600.0f, qPrintable(QString::number(outerEnd)));
+    QCOMPARE(innerEnd, 10.25f);
+    QCOMPARE(forms::Timer(), 600.0f);
 }
 
 void tst_espera::outerWaitEndsAfterTheInnerHandler()
 {
-    forms::SetClock(0.0, 100.0);
     float innerEnd = 0.0f;
-    QTimer::singleShot(5, [&] {
+    testing::After(1.0, nullptr, [&] {
         Espera(20.0f); // outlasts the outer wait's end time
         innerEnd = forms::Timer();
     });
     Espera(5.0f);
-    const float outerEnd = forms::Timer();
-    QVERIFY(innerEnd >= 20.0f);
-    QVERIFY(outerEnd >= innerEnd);
+    QCOMPARE(innerEnd, 21.0f);
+    QCOMPARE(forms::Timer(), 21.0f); // at once after it
 }
 
 void tst_espera::waitAcrossMidnightLastsItsSeconds()
 {
-    forms::SetClock(86399.0, 100.0); // 3 clock seconds take 30 real ms
-    QElapsedTimer elapsed;
-    elapsed.start();
+    forms::UseVirtualClock(86399.0);
     Espera(3.0f);
+    // 2.0 but for single precision's step near 86 400, 1/128 s. A wait that missed midnight
+    // would last for ever.
     const float now = forms::Timer();
-    // About 2.0: single precision near 86 400 has steps of 1/128 s, and a loaded machine may
-    // return a real tenth of a second late, 10 clock seconds. A wait that missed midnight would
-    // last for ever, and end only at the real-time bound.
-    QVERIFY2(now >= 1.99f && now < 12.0f, qPrintable(QString::number(now)));
-    QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
+    QVERIFY2(std::abs(now - 2.0f) <= 1.0f / 128, qPrintable(QString::number(now)));
 }
 
 void tst_espera::endingUnwindsNestedWaits()
 {
-    forms::UseRealClock();
     bool innerReturned = false;
-    QTimer::singleShot(10, [&] {
-        QTimer::singleShot(10, [] { forms::End(); });
+    testing::After(1.0, nullptr, [&] {
+        testing::After(1.0, nullptr, [] { forms::End(); });
         Espera(600.0f);
         innerReturned = true;
     });
-    QElapsedTimer elapsed;
-    elapsed.start();
     Espera(600.0f);
     QVERIFY(innerReturned);
-    // Ten minutes, had the ending not unwound them: seconds are any machine's margin.
-    QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(forms::Timer(), 2.0f);
 }
 
 QTEST_MAIN(tst_espera)

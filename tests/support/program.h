@@ -25,7 +25,7 @@ inline void LoadMsg(const QByteArray& bytes)
 
 // Every test of the program starts here: CleanForms(), no windows, an empty message store and
 // the program's words for failed files.
-inline void CleanSlate(double reading = 0.0, double speed = 1.0)
+inline void CleanSlate(double reading = 0.0, double speed = virtualTime)
 {
     frmTrevolo::Descargar();
     FillStore({});

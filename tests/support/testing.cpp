@@ -1,9 +1,9 @@
 #include "testing.h"
 
 #include "forms/clock.h"
+#include "forms/folders.h"
 #include "forms/program.h"
 #include "forms/random.h"
-#include "forms/folders.h"
 
 #include <QApplication>
 #include <QFile>
@@ -14,6 +14,7 @@
 
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 #include <random>
 
@@ -28,6 +29,11 @@ namespace testing {
 namespace {
 
 std::unique_ptr<QTemporaryDir> folder;
+std::unique_ptr<QObject> thisTest; // what lasts as long as the test
+
+// Qt's own event dispatcher, which blocks only with every posted event delivered: the virtual
+// clock jumps only then. Set before main() makes the application.
+[[maybe_unused]] const bool qtDispatcher = qputenv("QT_NO_GLIB", "1");
 
 } // namespace
 
@@ -144,7 +150,11 @@ void CleanForms(double reading, double speed)
     forms::ClearEnd();
     folder = std::make_unique<QTemporaryDir>();
     forms::SetAppPath(folder->path());
-    forms::SetClock(reading, speed);
+    if (speed == virtualTime)
+        forms::UseVirtualClock(reading);
+    else
+        forms::SetClock(reading, speed);
+    thisTest = std::make_unique<QObject>();
     forms::SetRndSource({});
     Boxes() = BoxLog{};
     forms::SetBoxResponder([](const forms::Box& box) {
@@ -156,6 +166,28 @@ void CleanForms(double reading, double speed)
             return log.answers.takeFirst();
         return QString();
     });
+}
+
+void After(double clockSeconds, QObject* context, std::function<void()> act)
+{
+    auto* alarm = new forms::Alarm(thisTest.get());
+    QObject::connect(alarm, &forms::Alarm::rings, context ? context : alarm, [alarm, act] {
+        alarm->deleteLater();
+        act();
+    });
+    alarm->start(clockSeconds);
+}
+
+void CompareSpan(float from, float to, float seconds)
+{
+    const float step = std::nextafter(std::max(std::abs(from), std::abs(to)), HUGE_VALF) -
+                       std::max(std::abs(from), std::abs(to));
+    QVERIFY2(std::abs(to - from - seconds) <= step,
+             qPrintable(QStringLiteral("%1 s from %2 to %3, not %4")
+                            .arg(double(to - from), 0, 'g', 9)
+                            .arg(double(from), 0, 'g', 9)
+                            .arg(double(to), 0, 'g', 9)
+                            .arg(double(seconds))));
 }
 
 void ScriptRnd(const QList<float>& values)

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QStringList>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -16,10 +15,15 @@
 namespace testing {
 
 // Every test of the platform layer starts here: the program not ending, the clock reading
-// `reading` and running `speed` times faster than real time, the real random generator, every
-// box answered by the log below, and the executable's folder a fresh empty temporary one (see
-// Folder()).
-void CleanForms(double reading = 0.0, double speed = 1.0);
+// `reading` and running `speed` times faster than real time, or in virtual time for no speed,
+// the real random generator, every box answered by the log below, and the executable's folder a
+// fresh empty temporary one (see Folder()).
+constexpr double virtualTime = 0.0;
+void CleanForms(double reading = 0.0, double speed = virtualTime);
+
+// Runs `act` once `clockSeconds` of the program clock have passed, while `context` lasts, and
+// never in a later test.
+void After(double clockSeconds, QObject* context, std::function<void()> act);
 
 // The boxes shown since the last CleanForms(), and the answers the input boxes and questions
 // get in turn (an empty answer, as Cancel or "No" gives, once they run out).
@@ -46,13 +50,18 @@ void ScriptRnd(const QList<float>& values);
 // with `seed`: the same ones every run.
 std::function<float()> SeededRnd(quint32 seed);
 
-// Runs `act` from inside the next modal loop, on its window, `ms` real milliseconds after this
-// call. Without a modal `Window` then the test fails, and any other modal window is closed so
-// that its loop returns.
+// Two readings of the program clock taken `seconds` apart: the virtual clock is exact, and a
+// reading of it is single precision, so they may differ but for one step of that precision
+// at the readings' size (1/128 s near midnight, 6e-5 s in the first thousand seconds).
+void CompareSpan(float from, float to, float seconds);
+
+// Runs `act` from inside the next modal loop, on its window, `clockSeconds` of the program clock
+// after this call. Without a modal `Window` then the test fails, and any other modal window is
+// closed so that its loop returns.
 template <class Window = QWidget>
-void InModal(int ms, std::type_identity_t<std::function<void(Window&)>> act)
+void InModal(double clockSeconds, std::type_identity_t<std::function<void(Window&)>> act)
 {
-    QTimer::singleShot(ms, [act] {
+    After(clockSeconds, nullptr, [act] {
         QWidget* modal = QApplication::activeModalWidget();
         auto* window = qobject_cast<Window*>(modal);
         if (modal && !window)
