@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs the whole suite N times (default 10) on a quiet machine, then N times with both cores
-# kept busy by stress-ng, and prints one line a test: its runs, passes and slowest time. The
-# default build is soaked, and the Windows build too where scripts/windows.sh has made it. For
-# whoever chases a test that fails by chance; CI does not run it.
+# Runs the whole suite N times (default 10) on a quiet machine, then N times with every core
+# kept busy by stress-ng, then N times with twice as many stress-ng workers as cores, and
+# prints one line a test: its runs, passes and slowest time. The default build is soaked, and
+# the Windows build too where scripts/windows.sh has made it. For whoever chases a test that
+# fails by chance; CI does not run it. SOAK_TESTS, a ctest -L/-LE switch such as "-LE e2e",
+# picks the tests; SOAK_MODES the loads (default "quiet loaded heavy").
 #   scripts/soak.sh [N]
 # The logs stay in build/soak/. Exits 1 when any run of any test failed.
 set -euo pipefail
@@ -17,9 +19,9 @@ logs=build/soak
 rm -rf "$logs"
 mkdir -p "$logs"
 # Wine draws even Qt's offscreen windows through X, as scripts/windows.sh runs them.
-suites=("default ctest --preset default")
+suites=("default ctest --preset default ${SOAK_TESTS:-}")
 [ -f build/windows/CTestTestfile.cmake ] &&
-    suites+=("windows xvfb-run -a -s -screen\ 0\ 1280x800x24 ctest --preset windows")
+    suites+=("windows xvfb-run -a -s -screen\ 0\ 1280x800x24 ctest --preset windows ${SOAK_TESTS:-}")
 
 load_pid=
 stop_load() {
@@ -29,11 +31,11 @@ stop_load() {
 }
 trap stop_load EXIT
 
-for mode in quiet loaded; do
-    if [ "$mode" = loaded ]; then
-        stress-ng --cpu "$(nproc)" --timeout 0 --quiet &
-        load_pid=$!
-    fi
+for mode in ${SOAK_MODES:-quiet loaded heavy}; do
+    case $mode in
+    loaded) stress-ng --cpu "$(nproc)" --timeout 0 --quiet & load_pid=$! ;;
+    heavy) stress-ng --cpu "$((2 * $(nproc)))" --timeout 0 --quiet & load_pid=$! ;;
+    esac
     for suite in "${suites[@]}"; do
         read -r preset command <<<"$suite"
         for ((i = 1; i <= runs; i++)); do
