@@ -23,6 +23,12 @@ namespace {
 
 FailureWords failureWords;
 
+// Windows ends its sentences in a period; a reason goes on within the program's own.
+QString clause(const QString& systemText)
+{
+    return systemText.endsWith(u'.') ? systemText.chopped(1) : systemText;
+}
+
 // The system's own words for what a descriptor or handle last failed at.
 QString lastReason()
 {
@@ -69,7 +75,7 @@ Content notAFile(QString FailureWords::*kind, const char* kindText)
 
 Content aLoop(const QString& systemText)
 {
-    return {FileStamp::State::NotAFile, {}, Said(&FailureWords::loop, systemText)};
+    return {FileStamp::State::NotAFile, {}, Said(&FailureWords::loop, clause(systemText))};
 }
 
 // At most `limit` bytes of the open file, refused from its size when it is larger: one more
@@ -190,8 +196,8 @@ QString ReasonFor(const QString& systemText)
     };
     for (const auto& [code, words] : common)
         if (systemText == qt_error_string(code))
-            return Said(words, systemText);
-    return systemText;
+            return Said(words, clause(systemText));
+    return clause(systemText);
 }
 
 // QSaveFile words two of them its own way.
@@ -208,7 +214,7 @@ QString ReasonFor(const QSaveFile& file)
     QFile held(file.fileName());
     if (text == qt_error_string(ERROR_ACCESS_DENIED) && !held.open(QIODevice::ReadOnly) &&
         held.errorString() == qt_error_string(ERROR_SHARING_VIOLATION))
-        return Said(&FailureWords::held, text);
+        return Said(&FailureWords::held, clause(text));
 #endif
     return ReasonFor(text);
 }

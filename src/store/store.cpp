@@ -122,9 +122,13 @@ QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& 
     if (ahora.stamp == aceptado || ahora.stamp.state == State::NotAFile)
         return {};
     if (ahora.stamp.state == State::Unreadable)
-        return QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo que contiene. "
-                              "Si guarda la lista, ese contenido se perderá.")
-                   .arg(archivo, ahora.error) +
+        return QStringLiteral("No se puede leer %1: %2. ").arg(archivo, ahora.error) +
+               (huella.state == State::Read
+                    ? QStringLiteral("Se leyó bien antes, pero ahora no se puede ver si ha "
+                                     "cambiado desde entonces: si guarda la lista, lo que haya "
+                                     "cambiado se perderá.")
+                    : QStringLiteral("Esta lista no muestra lo que contiene: si la guarda, ese "
+                                     "contenido se perderá.")) +
                pregunta;
     if (ahora.stamp.state == State::Absent || ahora.stamp == huella)
         return {};

@@ -580,6 +580,9 @@ void tst_editor::saveUnderFaults_data()
     QTest::newRow("unreadable file, Sí")
         << uno << true << unreadable << nothing << QStringList{yes} << -1LL
         << QByteArray("NUEVO\r\n") << unreadableShown << true;
+    QTest::newRow("read at start, unreadable at the save")
+        << uno << true << nothing << unreadable << QStringList{no} << -1LL << uno
+        << QStringList{"question", "permiso denegado. Se leyó bien antes"} << false;
     QTest::newRow("changed by another copy, No")
         << uno << false << nothing << writeMsg(otro) << QStringList{no} << -1LL << otro
         << QStringList{"question", "un mensaje", "«DEL OTRO»"} << false;
