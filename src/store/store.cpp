@@ -109,8 +109,9 @@ QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
 
 // The question to ask before the save replaces msg.txt, which now holds `ahora`: none when it
 // holds what was last read or written there, or what the user already agreed to replace, holds
-// nothing the list lacks, or is gone; otherwise what would be lost. What is no regular file
-// asks nothing: the save refuses it, and says why.
+// nothing the list lacks, or is gone; otherwise what would be lost, which for a hidden file, as
+// for one that cannot be read, is unknown. What is no regular file asks nothing: the save
+// refuses it, and says why.
 QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& ahora,
                                   const QStringList& lineas, const forms::FileStamp& aceptado)
 {
@@ -129,6 +130,12 @@ QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& 
                                      "cambiado se perderá.")
                     : QStringLiteral("Esta lista no muestra lo que contiene: si la guarda, ese "
                                      "contenido se perderá.")) +
+               pregunta;
+    if (ahora.stamp.state == State::Hidden)
+        return QStringLiteral("%1 es un archivo oculto, y Trevolo no lee los archivos ocultos: "
+                              "esta lista no muestra lo que contiene. Si la guarda, ese "
+                              "contenido se perderá, y el archivo seguirá oculto.")
+                   .arg(archivo) +
                pregunta;
     if (ahora.stamp.state == State::Absent || ahora.stamp == huella)
         return {};
