@@ -4,6 +4,7 @@ set(CPACK_PACKAGE_FILE_NAME Trevolo-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Trevolo)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Trevolo)
 set(CPACK_PACKAGE_EXECUTABLES trevolo Trevolo) # the Start-menu entry
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .) # for it and the finish page: not in bin, but at the top
 set(CPACK_NSIS_PACKAGE_NAME Trevolo)
 set(CPACK_NSIS_DISPLAY_NAME Trevolo)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
@@ -47,11 +48,18 @@ foreach(words IN ITEMS
         "is already installed. $\\n$\\nDo you want to uninstall the old version before installing the new one?|ya está instalado.$\\n$\\n¿Desinstalar la versión anterior antes de instalar la nueva?"
         "\"Uninstall failed.\"|\"No se pudo desinstalar.\""
         "  ExecWait '\"$0\" /S _?=$3'|  Push $3\n  Call TrevoloClosed\n  ExecWait '\"$0\" /S _?=$3'"
-        "Function un.onInit\n|Function un.onInit\n  Push $INSTDIR\n  Call un.TrevoloClosed\n")
+        "Function un.onInit\n|Function un.onInit\n  Push $INSTDIR\n  Call un.TrevoloClosed\n"
+        "\\Uninstall.lnk|\\Desinstalar Trevolo.lnk"
+        "  !insertmacro MUI_UNPAGE_CONFIRM|  !define MUI_UNCONFIRMPAGE_TEXT_TOP \"Trevolo se quitará de este equipo. Sus mensajes no se borran: quedan en %APPDATA%\\Trevolo\\msg.txt, para cuando vuelva a instalarlo.\"\n  !insertmacro MUI_UNPAGE_CONFIRM")
     string(REPLACE "|" ";" words "${words}")
     list(GET words 0 english)
     list(GET words 1 spanish)
     nsis_replace("${english}" "${spanish}")
+endforeach()
+# Windows reads these two flags as numbers.
+foreach(flag IN ITEMS NoRepair NoModify)
+    nsis_replace("  Push \"${flag}\"\n  Push \"1\"\n  Call ConditionalAddToRegistry\n"
+                 "  WriteRegDWORD SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\@CPACK_PACKAGE_INSTALL_REGISTRY_KEY@\" \"${flag}\" 1\n")
 endforeach()
 # A 64-bit installer for a 64-bit program, Unicode for the accents of the Spanish words (the
 # script is UTF-8 with its mark).

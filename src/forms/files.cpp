@@ -23,6 +23,12 @@ namespace {
 
 FailureWords failureWords;
 
+// Windows ends its sentences in a period; a reason goes on within the program's own.
+QString clause(const QString& systemText)
+{
+    return systemText.endsWith(u'.') ? systemText.chopped(1) : systemText;
+}
+
 // The system's own words for what a descriptor or handle last failed at.
 QString lastReason()
 {
@@ -69,7 +75,7 @@ Content notAFile(QString FailureWords::*kind, const char* kindText)
 
 Content aLoop(const QString& systemText)
 {
-    return {FileStamp::State::NotAFile, {}, Said(&FailureWords::loop, systemText)};
+    return {FileStamp::State::NotAFile, {}, Said(&FailureWords::loop, clause(systemText))};
 }
 
 // At most `limit` bytes of the open file, refused from its size when it is larger: one more
@@ -131,12 +137,20 @@ Content kindOf(mode_t mode)
 #endif
 
 // The new file of a replace takes what the old one had: a save by another user (root) must not
-// take the file from its owner, nor open it to others.
-std::optional<QString> keepOwnerAndMode([[maybe_unused]] const QString& path,
-                                        [[maybe_unused]] QSaveFile& file,
-                                        [[maybe_unused]] NewFile kind)
+// take the file from its owner, nor open it to others, and a hidden file stays hidden.
+std::optional<QString> keepOwnerAndMode(const QString& path, QSaveFile& file, NewFile kind)
 {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD old = GetFileAttributesW(nativeName(QDir::toNativeSeparators(path)));
+    if (kind == NewFile::Private || old == INVALID_FILE_ATTRIBUTES || !(old & kept))
+        return std::nullopt;
+    FILE_BASIC_INFO info{}; // times of 0 are left as they are
+    info.FileAttributes = FILE_ATTRIBUTE_ARCHIVE | (old & kept);
+    if (!SetFileInformationByHandle(HANDLE(_get_osfhandle(file.handle())), FileBasicInfo, &info,
+                                    sizeof info))
+        return lastReason();
+#else
     const int fd = file.handle();
     if (kind == NewFile::Private)
         return ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 ? std::nullopt : std::optional(lastReason());
@@ -190,8 +204,8 @@ QString ReasonFor(const QString& systemText)
     };
     for (const auto& [code, words] : common)
         if (systemText == qt_error_string(code))
-            return Said(words, systemText);
-    return systemText;
+            return Said(words, clause(systemText));
+    return clause(systemText);
 }
 
 // QSaveFile words two of them its own way.
@@ -208,7 +222,7 @@ QString ReasonFor(const QSaveFile& file)
     QFile held(file.fileName());
     if (text == qt_error_string(ERROR_ACCESS_DENIED) && !held.open(QIODevice::ReadOnly) &&
         held.errorString() == qt_error_string(ERROR_SHARING_VIOLATION))
-        return Said(&FailureWords::held, text);
+        return Said(&FailureWords::held, clause(text));
 #endif
     return ReasonFor(text);
 }
@@ -315,10 +329,20 @@ std::optional<QString> ForeignLink(const QString& path)
 }
 #endif
 
+bool IsHidden(const QString& path)
+{
+#ifdef Q_OS_WIN
+    const DWORD attributes = GetFileAttributesW(nativeName(QDir::toNativeSeparators(path)));
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+#else
+    return QFileInfo(path).isHidden();
+#endif
+}
+
 bool FileExists(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
+    return QFileInfo(path).isFile() && !IsHidden(path);
 }
 
 bool CanRewrite(const QString& path)

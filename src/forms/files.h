@@ -49,8 +49,8 @@ QString TooBig();
 // What a file held when it was last read or written, to tell whether someone changed it since.
 struct FileStamp {
     // NotAFile: there, but a folder, a device, a FIFO, a socket, a loop of links or a link that
-    // another user planted, which is never read and never replaced.
-    enum class State { Absent, Unreadable, NotAFile, Read };
+    // another user planted, which is never read and never replaced. Hidden: never read either.
+    enum class State { Absent, Unreadable, NotAFile, Read, Hidden };
     State state = State::Absent;
     QByteArray hash; // SHA-256 of the bytes read or written
     bool operator==(const FileStamp&) const = default;
@@ -79,6 +79,10 @@ Content OwnFileContent(const QString& path, qint64 limit);
 // which no system here may be trusted to refuse.
 std::optional<QString> ForeignLink(const QString& path);
 
+// Hidden as the system's file browser hides it: on Windows a hidden or a system file, elsewhere
+// a name that begins with a dot.
+bool IsHidden(const QString& path);
+
 // An ordinary file that is not hidden: folders and hidden files count as absent.
 bool FileExists(const QString& path);
 
@@ -93,9 +97,10 @@ bool WriteAll(QFileDevice& file, QByteArrayView bytes);
 QString WriteInPlace(const QString& path, QByteArrayView bytes);
 
 // A new file that replaces `path` with `parts` once it is whole and on the disk, with the owner,
-// group and mode of the file it replaces, or, for `Private`, this user's alone (0600). Nothing
-// when done; else the reason, and whether the new file alone was refused (the folder takes
-// none, or it could not be given the old file's owner), where a rewrite in place may do.
+// group and mode of the file it replaces, and on Windows its hidden and system attributes, or,
+// for `Private`, this user's alone (0600). Nothing when done; else the reason, and whether the
+// new file alone was refused (the folder takes none, or it could not be given the old file's
+// owner), where a rewrite in place may do.
 enum class NewFile { LikeTheOld, Private };
 struct Refused {
     QString reason;

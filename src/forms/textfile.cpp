@@ -2,8 +2,6 @@
 
 #include "rescue.h"
 
-#include <QFileInfo>
-
 namespace forms {
 namespace {
 
@@ -62,8 +60,8 @@ QString replace(const QString& path, const QByteArray& bytes)
 
 ReadResult ReadLines(const QString& path, const FileStamp& known)
 {
-    if (QFileInfo(path).isHidden())
-        return {};
+    if (IsHidden(path))
+        return {{}, {}, {FileStamp::State::Hidden, {}}};
     const Content read = ContentOf(path);
     if (read.state != FileStamp::State::Read)
         return {{}, read.error, {read.state, {}}};

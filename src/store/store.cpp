@@ -109,8 +109,9 @@ QStringList faltantes(const QStringList& enArchivo, const QStringList& enLista)
 
 // The question to ask before the save replaces msg.txt, which now holds `ahora`: none when it
 // holds what was last read or written there, or what the user already agreed to replace, holds
-// nothing the list lacks, or is gone; otherwise what would be lost. What is no regular file
-// asks nothing: the save refuses it, and says why.
+// nothing the list lacks, or is gone; otherwise what would be lost, which for a hidden file, as
+// for one that cannot be read, is unknown. What is no regular file asks nothing: the save
+// refuses it, and says why.
 QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& ahora,
                                   const QStringList& lineas, const forms::FileStamp& aceptado)
 {
@@ -122,9 +123,19 @@ QString preguntaAntesDeReemplazar(const QString& ruta, const forms::ReadResult& 
     if (ahora.stamp == aceptado || ahora.stamp.state == State::NotAFile)
         return {};
     if (ahora.stamp.state == State::Unreadable)
-        return QStringLiteral("No se puede leer %1 (%2): esta lista no muestra lo que contiene. "
-                              "Si guarda la lista, ese contenido se perderá.")
-                   .arg(archivo, ahora.error) +
+        return QStringLiteral("No se puede leer %1: %2. ").arg(archivo, ahora.error) +
+               (huella.state == State::Read
+                    ? QStringLiteral("Se leyó bien antes, pero ahora no se puede ver si ha "
+                                     "cambiado desde entonces: si guarda la lista, lo que haya "
+                                     "cambiado se perderá.")
+                    : QStringLiteral("Esta lista no muestra lo que contiene: si la guarda, ese "
+                                     "contenido se perderá.")) +
+               pregunta;
+    if (ahora.stamp.state == State::Hidden)
+        return QStringLiteral("%1 es un archivo oculto, y Trevolo no lee los archivos ocultos: "
+                              "esta lista no muestra lo que contiene. Si la guarda, ese "
+                              "contenido se perderá, y el archivo seguirá oculto.")
+                   .arg(archivo) +
                pregunta;
     if (ahora.stamp.state == State::Absent || ahora.stamp == huella)
         return {};

@@ -24,7 +24,9 @@
 
 #include <utility>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -515,7 +517,19 @@ const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileD
 
 std::optional<forms::SaveLock> otherCopy; // held by another copy of the program
 QStringList planted;                      // by another user, removed after each row
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+const wchar_t* msgPath()
+{
+    return reinterpret_cast<const wchar_t*>(testing::MsgPath().utf16());
+}
+
+DWORD hiddenAttributes() // of msg.txt, 0 without it
+{
+    const DWORD all = GetFileAttributesW(msgPath());
+    return all == INVALID_FILE_ATTRIBUTES ? 0
+                                          : all & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+}
+#else
 int readerFd = -1; // msg.txt held open by a user who may only read it
 
 // `path` made as another user's, uid 4242, by root.
@@ -583,6 +597,9 @@ void tst_editor::saveUnderFaults_data()
     QTest::newRow("unreadable file, Sí")
         << uno << true << unreadable << nothing << QStringList{yes} << -1LL
         << QByteArray("NUEVO\r\n") << unreadableShown << true;
+    QTest::newRow("read at start, unreadable at the save")
+        << uno << true << nothing << unreadable << QStringList{no} << -1LL << uno
+        << QStringList{"question", "permiso denegado. Se leyó bien antes"} << false;
     QTest::newRow("changed by another copy, No")
         << uno << false << nothing << writeMsg(otro) << QStringList{no} << -1LL << otro
         << QStringList{"question", "un mensaje", "«DEL OTRO»"} << false;
@@ -610,7 +627,17 @@ void tst_editor::saveUnderFaults_data()
            })
         << QStringList() << -1LL << uno
         << QStringList{"critical", "otra copia de Trevolo lo está guardando"} << false;
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    const auto hide = [](DWORD set) {
+        return Step([set] { QVERIFY(SetFileAttributesW(msgPath(), set)); });
+    };
+    const QStringList hidden{"question", "es un archivo oculto"};
+    QTest::newRow("system file, No") << uno << false << hide(FILE_ATTRIBUTE_SYSTEM) << nothing
+                                     << QStringList{no} << -1LL << uno << hidden << false;
+    QTest::newRow("hidden system file, Sí, stays so")
+        << uno << false << hide(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) << nothing
+        << QStringList{yes} << -1LL << QByteArray("NUEVO\r\n") << hidden << true;
+#else
     // What another user may do on a shared machine never holds a save back nor leads it astray.
     QTest::newRow("a reader's locks on msg.txt") << uno << false << nothing << Step([] {
         readerFd = ::open(QFile::encodeName(testing::MsgPath()).constData(), O_RDONLY);
@@ -693,6 +720,9 @@ void tst_editor::saveUnderFaults()
     if (!before.isNull())
         testing::WriteMsg(before);
     atStart();
+#ifdef Q_OS_WIN
+    const DWORD hidden = hiddenAttributes();
+#endif
     modGral::CargarMensajes();
     const auto loaded = modGral::Mensajes;
     testing::Boxes().answers = answers;
@@ -725,6 +755,9 @@ void tst_editor::saveUnderFaults()
     }
 
     QCOMPARE(testing::ReadMsg(), after);
+#ifdef Q_OS_WIN
+    QCOMPARE(hiddenAttributes(), hidden);
+#endif
     QCOMPARE(open, !saved);
     QStringList seen;
     for (const forms::Box& box : testing::Boxes().shown) {

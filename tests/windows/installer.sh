@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The installer under Wine, as a Windows user meets it: a silent install (/S) of an older version
-# puts Trevolo under Program Files, with a Start-menu entry and an uninstaller registered with the
-# system. The installed program, started by a user who may not write in its folder, keeps the
-# message typed from the keyboard in %APPDATA%\Trevolo\msg.txt. The newer version installed over
-# it keeps that file and leaves one Trevolo among the installed programs, with its icon, version,
-# publisher and size. While Trevolo runs, neither an install nor an uninstall touches a file.
+# puts Trevolo under Program Files, with its Start-menu entries, in Spanish, and an uninstaller
+# registered with the system. The installed program, started through the target of its
+# Start-menu entry by a user who may not write in its folder, keeps the message typed from the
+# keyboard in %APPDATA%\Trevolo\msg.txt. The newer version installed over it keeps that file and
+# leaves one Trevolo among the installed programs, with its icon, version, flags, publisher and
+# size. While Trevolo runs, neither an install nor an uninstall touches a file.
 # Once it is closed, the silent uninstall leaves nothing of the package under Program Files, in
-# the Start menu or among the registered programs.
+# the Start menu or among the registered programs; it says beforehand where the messages stay.
 #   installer.sh Trevolo-VERSION-win64.exe Trevolo-OLDER-win64.exe
 set -euo pipefail
 export E2E_TIME_LIMIT=150
@@ -48,6 +49,11 @@ entry() {
         awk -v name="$1" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
 }
 registered() { [ -n "$(entry UninstallString)" ]; }
+# The type and value of $1 there.
+flag() {
+    as_user "$E2E_WINE" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+        awk -v name="$1" '$1 == name { print $2, $3 }'
+}
 # $1 (an installer or the uninstaller) run silently, with arguments $2...; its exit code in
 # $status.
 silently() {
@@ -67,8 +73,11 @@ stops_while_running() {
         e2e_fail "$(basename "$1") changed files while Trevolo ran"
     registered || e2e_fail "$(basename "$1") unregistered Trevolo while it ran"
 }
+# Trevolo started by the Windows path $2, which $1 names.
 start_installed() {
-    e2e_run_app as_user "$E2E_WINE" 'C:\Program Files\Trevolo\trevolo.exe'
+    local unix=${2/#C:\\/$drive_c\/}
+    [ -f "${unix//\\//}" ] || e2e_fail "$1 names a missing file: $2"
+    e2e_run_app as_user "$E2E_WINE" "$2"
     e2e_wait_board 30 >/dev/null
 }
 
@@ -76,16 +85,20 @@ e2e_start_x
 settled "$older"
 [ "$status" -eq 0 ] || e2e_fail "the silent install failed: $(cat "$E2E_DIR/setup.log")"
 [ -f "$folder/trevolo.exe" ] || e2e_fail "not installed in Program Files: $(ls "$drive_c/Program Files")"
-[ -f "$menu/Trevolo.lnk" ] || e2e_fail "no Start-menu entry: $(ls "$menu" 2>&1)"
+[ -f "$menu/Trevolo.lnk" ] && [ -f "$menu/Desinstalar Trevolo.lnk" ] ||
+    e2e_fail "not both Start-menu entries: $(ls "$menu" 2>&1)"
 registered || e2e_fail "no uninstaller registered under $key"
 [ "$(entry DisplayVersion)" = "$(version "$older")" ] || e2e_fail "registered as $(entry DisplayVersion)"
+[ "$(flag NoModify), $(flag NoRepair)" = 'REG_DWORD 0x1, REG_DWORD 0x1' ] ||
+    e2e_fail "NoModify, NoRepair: $(flag NoModify), $(flag NoRepair)"
 touch "$E2E_DIR/installed"
 e2e_log "$(version "$older") installed: $(find "$folder" -type f | wc -l) files in Program Files\\Trevolo"
 
 # Under Wine the whole prefix belongs to its user; Windows lets a standard user only read
 # Program Files.
 chmod -R a-w "$folder"
-start_installed
+shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Trevolo\Trevolo.lnk'
+start_installed "the Start-menu entry" "$(as_user "$E2E_WINE" "$E2E_WINHELPER" target "$shortcut")"
 e2e_add_message 'respira hondo'
 saved=$drive_c/users/$user/AppData/Roaming/Trevolo/msg.txt
 e2e_expect_file "$saved" 'RESPIRA HONDO\r\n' "of the user"
@@ -109,9 +122,12 @@ kib=$(find "$folder" -type f -printf '%s\n' | awk '{ size += $1 } END { print in
 [ "$(($(entry EstimatedSize)))" -eq "$kib" ] || e2e_fail "size $(entry EstimatedSize), files $kib KiB"
 e2e_log "$(version "$E2E_PROGRAM") installed over it: one entry, publisher $(entry Publisher), $kib KiB"
 
-# While Trevolo runs, a reinstall and the uninstall each stop before they change anything.
+# While Trevolo runs, started as the finish page's "Ejecutar Trevolo" starts it, a reinstall and
+# the uninstall each stop before they change anything.
 find "$folder" -type f -printf '%P %s %T@\n' | sort >"$E2E_DIR/files"
-start_installed
+script=$(dirname "$E2E_PROGRAM")/_CPack_Packages/win64/NSIS/project.nsi
+finish=$(sed -n 's/^ *!define MUI_FINISHPAGE_RUN "\(.*\)"\r\?$/\1/p' "$script")
+start_installed "the finish page" "${finish/\$INSTDIR/C:\\Program Files\\Trevolo}"
 stops_while_running "$E2E_PROGRAM"
 # In place (_?=), as an upgrade runs it, so that the exit code is its own: started otherwise, the
 # uninstaller runs from a copy of itself. Its folder runs to the end of the command line, where
@@ -126,4 +142,6 @@ settled 'C:\Program Files\Trevolo\Uninstall.exe'
 [ ! -e "$menu" ] || e2e_fail "left in the Start menu: $(find "$menu")"
 ! registered || e2e_fail "still registered under $key"
 [ -f "$saved" ] || e2e_fail "the uninstall took the user's messages"
+grep -qF 'Sus mensajes no se borran: quedan en %APPDATA%\Trevolo\msg.txt' "$script" ||
+    e2e_fail "the uninstaller does not say where the messages stay"
 e2e_log "uninstalled: nothing left; the user's msg.txt stays"

@@ -80,13 +80,14 @@ e2e_log "msg.txt from Notepad, after Alt+R: $(od -An -tx1 "$E2E_MSG" | head -1)"
 e2e_editor_keyboard_only "$board" dos
 e2e_expect_file "$E2E_MSG" "${hola}A\xc3\x91O\r\nDOS\r\n" "after the editor from the keyboard"
 
-# Held open: Regresar asks whether to replace a file it cannot read; Sí tries, and says why not.
+# Held open after it was read: Regresar asks whether to replace a file it cannot read now; Sí
+# tries, and says why not.
 "$E2E_WINE" "$E2E_WINHELPER" hold 'T:\msg.txt' >"$E2E_DIR/hold.log" 2>&1 &
 holder=$!
 e2e_wait 10 "msg.txt held by another program" grep -qs held "$E2E_DIR/hold.log"
 editor=$(e2e_open_editor)
 e2e_key alt+r
-box_says 'No se puede leer T:\msg.txt (otro programa lo tiene abierto)'
+box_says 'No se puede leer T:\msg.txt: otro programa lo tiene abierto. Se leyó bien antes'
 e2e_key alt+s
 box_says 'No se pudieron guardar los mensajes en T:\msg.txt: otro programa lo tiene abierto'
 e2e_key Return
