@@ -132,12 +132,6 @@ float Timer()
     return float(std::fmod(c.origin + Elapsed(), secondsPerDay));
 }
 
-float SecondsSince(float reading)
-{
-    const float passed = Timer() - reading;
-    return passed < 0.0f ? passed + float(secondsPerDay) : passed;
-}
-
 double Elapsed()
 {
     const Clock& c = clock();

@@ -10,9 +10,6 @@ namespace forms {
 // every timer interval is measured on it, so a faster clock speeds the whole program up alike.
 float Timer();
 
-// The clock's seconds since it read `reading`, counted on across midnight.
-float SecondsSince(float reading);
-
 // Seconds of the same clock since it was last set, in double precision and never wrapped: for
 // the spans the program times for itself, finer than Timer()'s steps (1/128 s in the evening).
 double Elapsed();
