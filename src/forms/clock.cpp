@@ -170,6 +170,12 @@ int RealMilliseconds(double clockSeconds)
     return ms >= double(INT_MAX) ? INT_MAX : std::max(1, int(ms));
 }
 
+double TimerStep()
+{
+    const Clock& c = clock();
+    return c.kind == Clock::Kind::Virtual ? 0.0 : c.speed * 0.001;
+}
+
 Alarm::Alarm(QObject* parent)
     : QObject(parent)
 {

@@ -38,6 +38,11 @@ void UseRealClock();
 // at least 1 for any positive time, at most the largest int).
 int RealMilliseconds(double clockSeconds);
 
+// One real millisecond, in seconds of the program clock (none on the virtual clock): the step
+// a real timer rings in. The event loop sleeps in whole milliseconds, rounded up, so an alarm
+// rings up to a step after its time.
+double TimerStep();
+
 // Rings once, or at every interval with `repeat`, after `clockSeconds` of the program clock:
 // a precise timer on the real and the accelerated clock, an entry of the schedule on the
 // virtual one. Starting it again restarts the count.

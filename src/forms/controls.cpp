@@ -62,23 +62,25 @@ void ListBox::keyPressEvent(QKeyEvent* e)
 
 void ShowWhileWaiting(QWidget* widget, float seconds, void (*wait)(float))
 {
-    const double shownAt = Elapsed();
-    const auto left = [&] { return seconds - (Elapsed() - shownAt); };
-    widget->show();
     // Hides the widget on time even while a modal window keeps the wait from returning. A timer
     // may ring early (under Wine, by a tenth of its time), so it goes by the clock, and waits
-    // again for what is left.
+    // again for what is left. It rings up to a step late: aimed a step early, it ends the
+    // flash within a step of its time.
+    const double step = TimerStep();
+    const double shownAt = Elapsed();
+    const auto left = [&] { return seconds - (Elapsed() - shownAt); };
     Alarm hide;
     QObject::connect(&hide, &Alarm::rings, widget, [&] {
-        if (left() > 0.0)
-            hide.start(left());
+        if (left() > step)
+            hide.start(left() - step);
         else
             widget->hide();
     });
-    hide.start(seconds);
+    hide.start(seconds - step); // before show(), whose own work counts in the time shown
+    widget->show();
     wait(seconds);
     // The wait reads the clock in its single-precision steps, and may end one of them early.
-    for (double l = left(); l > 0.0 && !Ending(); l = left())
+    for (double l = left(); l > step && !Ending(); l = left())
         DispatchEventsFor(float(l));
     widget->hide();
 }

@@ -35,6 +35,7 @@ private slots:
     void clockWrapsAtMidnight();
     void realMilliseconds_data();
     void realMilliseconds();
+    void flashOnTheRealClockIsNeverCutShort();
     void loadedElementCopiesTheTemplate();
     void timerTicksOnTheProgramClock_data();
     void timerTicksOnTheProgramClock();
@@ -144,6 +145,28 @@ void tst_forms::realMilliseconds()
     QFETCH(int, ms);
     forms::SetClock(0.0, speed);
     QCOMPARE(forms::RealMilliseconds(seconds), ms);
+}
+
+// A real timer rings up to a millisecond late, and under Wine up to a tenth of its time early:
+// the flash may end at most that millisecond early, and ends while the wait still holds.
+void tst_forms::flashOnTheRealClockIsNeverCutShort()
+{
+    forms::UseRealClock();
+    QWidget widget;
+    testing::ShownWatch watch(&widget);
+    static QElapsedTimer since;
+    static qint64 hiddenNs, waitedNs;
+    hiddenNs = waitedNs = -1;
+    watch.onHide = [] { hiddenNs = since.nsecsElapsed(); };
+    since.start();
+    forms::ShowWhileWaiting(&widget, 0.25f, [](float) {
+        forms::DispatchEventsFor(0.5f);
+        waitedNs = since.nsecsElapsed();
+    });
+    QVERIFY2(
+        hiddenNs >= 249'000'000 && hiddenNs < waitedNs,
+        qPrintable(
+            QStringLiteral("hidden at %1 ns, the wait over at %2 ns").arg(hiddenNs).arg(waitedNs)));
 }
 
 void tst_forms::loadedElementCopiesTheTemplate()
