@@ -92,8 +92,11 @@ e2e_launch_another root
 root=$E2E_OTHER_PID
 editor_of() { e2e_editor "$1" | awk 'NR == 1'; }
 board_of() { [ -n "$(e2e_board "$1")" ]; }
+# Both boards first: a board mapped while the other copy's is being worked on may take the focus.
 for copy in "$mine" "$root"; do
     e2e_wait 30 "board of copy $copy" board_of "$copy"
+done
+for copy in "$mine" "$root"; do
     e2e_open_menu a "$copy"
     e2e_key m
     e2e_wait 3 "editor of copy $copy" e2e_editor_shown "$copy"
